@@ -1,0 +1,155 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/safefile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace varnolite {
+
+namespace {
+
+unsigned defaultFileMode()
+{
+    // umask can only be read by setting it; this runs on the one thread that writes files.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666u & ~unsigned(mask);
+}
+
+bool writeAll(int fd, QByteArrayView data)
+{
+    const char* p = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+void syncDirectory(const QByteArray& dir)
+{
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+Result<QByteArray> readFileBytes(const QString& path, qint64 maxSize)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Status::fromErrno(errno, path);
+    struct stat st
+    {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return Status::fromErrno(error, path);
+    }
+    if (S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return Status::fromErrno(EISDIR, path);
+    }
+    if (st.st_size > maxSize) {
+        ::close(fd);
+        return Status(ErrorCode::InvalidData, path + QLatin1String(": file too large (") +
+                                                  QString::number(st.st_size) +
+                                                  QLatin1String(" bytes)"));
+    }
+    QByteArray data;
+    data.resize(qsizetype(st.st_size));
+    qsizetype got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            if (data.size() >= maxSize)
+                break;
+            data.resize(qMin<qsizetype>(maxSize, data.size() + 4096)); // grew since fstat
+        }
+        const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            return Status::fromErrno(error, path);
+        }
+        if (n == 0)
+            break;
+        got += n;
+    }
+    ::close(fd);
+    data.truncate(got);
+    return data;
+}
+
+Status writeFileAtomically(const QString& path, QByteArrayView data, std::optional<unsigned> mode)
+{
+    QString target = path;
+    const QFileInfo info(path);
+    if (info.isSymLink()) {
+        const QString resolved = info.canonicalFilePath();
+        if (!resolved.isEmpty())
+            target = resolved;
+    }
+    const QByteArray native = QFile::encodeName(target);
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : native.left(qMax<qsizetype>(slash, 1));
+    const QByteArray base = native.mid(slash + 1);
+    QByteArray temp = dir + "/." + base + ".vn-XXXXXX";
+
+    struct stat old
+    {};
+    const bool existed = ::stat(native.constData(), &old) == 0;
+
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return Status::fromErrno(errno, target);
+
+    const auto fail = [&](int error) {
+        ::close(fd);
+        ::unlink(temp.constData());
+        return Status::fromErrno(error, target);
+    };
+    const unsigned newMode = mode      ? *mode
+                             : existed ? unsigned(old.st_mode & 07777)
+                                       : defaultFileMode();
+    if (existed && (old.st_uid != ::geteuid() || old.st_gid != ::getegid())) {
+        // Keeping owner and group is best effort: an ordinary user may not give files away.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0) {
+        }
+    }
+    if (::fchmod(fd, mode_t(newMode)) != 0)
+        return fail(errno);
+    if (!writeAll(fd, data) || ::fsync(fd) != 0)
+        return fail(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return Status::fromErrno(error, target);
+    }
+    if (::rename(temp.constData(), native.constData()) != 0) {
+        const int error = errno;
+        ::unlink(temp.constData());
+        return Status::fromErrno(error, target);
+    }
+    syncDirectory(dir);
+    return {};
+}
+
+} // namespace varnolite

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole-file reads with a size cap, and whole-file writes that replace a file only once the new
+// content is safely on disk.
+#pragma once
+
+#include "core/status.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <optional>
+
+namespace varnolite {
+
+/// Reads a whole file; a file larger than `maxSize` bytes is refused, not read.
+Result<QByteArray> readFileBytes(const QString& path, qint64 maxSize);
+
+/// Replaces the content of `path` with `data`: writes a temporary file in the same directory,
+/// syncs it and renames it over the original, so on any failure the original stays byte for byte
+/// and the temporary file is gone. A symbolic link is written through to the file it names.
+/// The new file gets `mode` when given, else the old file's mode (or the default for new files);
+/// owner and group of an existing file are kept where the system allows it.
+Status writeFileAtomically(const QString& path, QByteArrayView data,
+                           std::optional<unsigned> mode = std::nullopt);
+
+} // namespace varnolite
