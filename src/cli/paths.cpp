@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/paths.h"
+
+#include "core/settingskeys.h"
+#include "core/status.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace varnolite::cli {
+
+FileSet gatherPaths(Context& context, const QStringList& paths, bool& failed)
+{
+    FileSet files;
+    files.reserve(paths.size());
+    for (const QString& arg : paths) {
+        const QString path = QDir::cleanPath(QFileInfo(arg).absoluteFilePath());
+        struct stat st
+        {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+            context.fail(arg, systemMessage(errno));
+            failed = true;
+            continue;
+        }
+        files.append(path);
+    }
+    return files;
+}
+
+QString explorerMask(const Context& context)
+{
+    const auto doc = context.settings().load();
+    if (!doc.ok())
+        return u"*.mp3"_s;
+    const QStringList filters =
+        ValueMap::effective(mainWindowStorage(), doc.value()).listValue(u"dateienliste_Filters");
+    return filters.isEmpty() ? u"*.mp3"_s : filters.front();
+}
+
+} // namespace varnolite::cli
