@@ -98,7 +98,7 @@ QString formatStoredValue(PropertyType type, const PropertyValue& value)
     }
     case PropertyType::ComponentRef: {
         const QString* s = std::get_if<QString>(&value);
-        return (s && !s->isEmpty()) ? *s : u"(null)"_s;
+        return (s && !s->isEmpty()) ? formatText(*s) : u"(null)"_s;
     }
     case PropertyType::TextList:
         break;
