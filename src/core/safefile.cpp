@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,7 +99,12 @@ Result<QByteArray> readFileBytes(const QString& path, qint64 maxSize)
     return data;
 }
 
-Status writeFileAtomically(const QString& path, QByteArrayView data, std::optional<unsigned> mode)
+namespace {
+
+// Writes new content for `path` through a temporary file in the same directory; `fill` writes
+// the content into the descriptor and gives 0 or an errno value.
+Status replaceAtomically(const QString& path, std::optional<unsigned> mode,
+                         const std::function<int(int fd)>& fill)
 {
     QString target = path;
     const QFileInfo info(path);
@@ -136,7 +142,9 @@ Status writeFileAtomically(const QString& path, QByteArrayView data, std::option
     }
     if (::fchmod(fd, mode_t(newMode)) != 0)
         return fail(errno);
-    if (!writeAll(fd, data) || ::fsync(fd) != 0)
+    if (const int error = fill(fd); error != 0)
+        return fail(error);
+    if (::fsync(fd) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
         const int error = errno;
@@ -150,6 +158,46 @@ Status writeFileAtomically(const QString& path, QByteArrayView data, std::option
     }
     syncDirectory(dir);
     return {};
+}
+
+} // namespace
+
+Status writeFileAtomically(const QString& path, QByteArrayView data, std::optional<unsigned> mode)
+{
+    return replaceAtomically(path, mode, [&](int fd) { return writeAll(fd, data) ? 0 : errno; });
+}
+
+Status truncateFileAtomically(const QString& path, qint64 length)
+{
+    const int in = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return Status::fromErrno(errno, path);
+    const Status status = replaceAtomically(path, std::nullopt, [&](int out) {
+        qint64 left = length;
+        while (left > 0) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
+            if (n > 0) {
+                left -= n;
+                continue;
+            }
+            if (n == 0)
+                return EIO; // the file is shorter than asked for
+            if (errno == EINTR)
+                continue;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+                return errno;
+            char buffer[1 << 16];
+            const ssize_t r = ::read(in, buffer, size_t(qMin<qint64>(left, sizeof buffer)));
+            if (r <= 0)
+                return r == 0 ? EIO : errno;
+            if (!writeAll(out, QByteArrayView(buffer, r)))
+                return errno;
+            left -= r;
+        }
+        return 0;
+    });
+    ::close(in);
+    return status;
 }
 
 } // namespace varnolite

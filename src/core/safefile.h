@@ -24,4 +24,8 @@ Result<QByteArray> readFileBytes(const QString& path, qint64 maxSize);
 Status writeFileAtomically(const QString& path, QByteArrayView data,
                            std::optional<unsigned> mode = std::nullopt);
 
+/// Replaces a file with its first `length` bytes the same way (the copy is made by the kernel
+/// where it can): the file never exists half written.
+Status truncateFileAtomically(const QString& path, qint64 length);
+
 } // namespace varnolite
