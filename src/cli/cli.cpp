@@ -132,7 +132,8 @@ void Context::fail(const QString& what, const QString& message)
 
 const QList<Command>& commands()
 {
-    static const QList<Command> all = {filesCommand(), settingsCommand()};
+    static const QList<Command> all = {filesCommand(), renameCommand(), undoCommand(),
+                                       settingsCommand()};
     return all;
 }
 

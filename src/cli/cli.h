@@ -85,6 +85,8 @@ int run(const QStringList& args, Console& io);
 const QList<Command>& commands();
 
 Command filesCommand();
+Command renameCommand();
 Command settingsCommand();
+Command undoCommand();
 
 } // namespace varnolite::cli

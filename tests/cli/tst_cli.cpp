@@ -91,7 +91,7 @@ void TestCli::usage()
 void TestCli::helpOfEveryCommand()
 {
     const CliResult list = runCli({u"--help"_s});
-    for (const QString& command : {u"files"_s, u"settings"_s}) {
+    for (const QString& command : {u"files"_s, u"rename"_s, u"undo"_s, u"settings"_s}) {
         QVERIFY(list.out.contains(u"  "_s + command));
         const CliResult r = runCli({command, u"--help"_s});
         QCOMPARE(r.exitCode, 0);
