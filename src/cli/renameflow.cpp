@@ -2,6 +2,7 @@
 #include "cli/renameflow.h"
 
 #include "cli/progressbar.h"
+#include "core/paths.h"
 #include "core/settingskeys.h"
 
 #include <QFile>
@@ -16,16 +17,11 @@ namespace varnolite::cli {
 
 namespace {
 
-QString directoryOf(const QString& path)
-{
-    return path.left(qMax<qsizetype>(path.lastIndexOf(u'/'), 0));
-}
-
 // The new name as the table shows it: the name alone when the entry stays in its directory,
 // the path below the old directory, or the whole path.
 QString shownTarget(const QString& source, const QString& target)
 {
-    const QString dir = directoryOf(source) + u'/';
+    const QString dir = addTrailingSeparator(directoryOf(source));
     return target.startsWith(dir) ? target.mid(dir.size()) : target;
 }
 
@@ -36,7 +32,7 @@ void printTable(Context& context, const QList<PreviewLine>& lines, bool fullPath
     for (const PreviewLine& line : lines) {
         if (line.source == line.target)
             continue; // unchanged entries are not listed
-        QString from = fullPaths ? line.source : line.source.mid(line.source.lastIndexOf(u'/') + 1);
+        QString from = fullPaths ? line.source : fileNameOf(line.source);
         QString to = fullPaths ? line.target : shownTarget(line.source, line.target);
         width = qMax(width, from.size());
         rows.append({std::move(from), std::move(to)});

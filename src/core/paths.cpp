@@ -18,6 +18,17 @@ QString addTrailingSeparator(const QString& path)
     return path.endsWith(u'/') ? path : path + u'/';
 }
 
+QString directoryOf(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash <= 0 ? u"/"_s : path.left(slash);
+}
+
+QString fileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(u'/') + 1);
+}
+
 QString executableDir()
 {
     QString dir;

@@ -15,6 +15,12 @@ QString ProgramDir();
 /// The directory of the running executable, ending in '/'.
 QString executableDir();
 
+/// The directory part of a path: everything before its last '/' ("/" for an entry of the root).
+QString directoryOf(const QString& path);
+
+/// The last part of a path: everything after its last '/'.
+QString fileNameOf(const QString& path);
+
 /// The path with the platform's directory separator appended unless it already ends in one;
 /// an empty path gives "/".
 QString addTrailingSeparator(const QString& path);

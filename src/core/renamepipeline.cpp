@@ -16,17 +16,6 @@ namespace varnolite {
 
 namespace {
 
-QString directoryOf(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
-
-QString lastPart(const QString& path)
-{
-    return path.mid(path.lastIndexOf(u'/') + 1);
-}
-
 bool holdsLineBreak(const QString& path)
 {
     return path.contains(u'\n') || path.contains(u'\r') || path.contains(QChar(u'\0'));
@@ -79,7 +68,7 @@ QString collectingTarget(const QString& source, const QString& target, const Ren
     const bool isDirectory = attributes.testFlag(FileAttribute::Directory);
     const bool isFile = !isDirectory && exists(source);
     if (isDirectory || (isFile && !options.onlyCompleteDirectories))
-        return addTrailingSeparator(options.collectingDirectory) + lastPart(t);
+        return addTrailingSeparator(options.collectingDirectory) + fileNameOf(t);
     return t;
 }
 
@@ -200,7 +189,7 @@ QString previewColumnText(const QString& path, PreviewPaths mode, const QString&
 {
     switch (mode) {
     case PreviewPaths::Names:
-        return lastPart(path);
+        return fileNameOf(path);
     case PreviewPaths::FullPaths:
         return path;
     case PreviewPaths::RelativePaths: {

@@ -33,18 +33,12 @@ QString decodeLine(QByteArrayView bytes)
     return decodeText(bytes);
 }
 
-QString parentDirectory(const QString& path)
-{
-    const qsizetype slash = path.lastIndexOf(u'/');
-    return slash <= 0 ? u"/"_s : path.left(slash);
-}
-
 // Moves one renamed file or folder back, creating its old directory when it is gone.
 int moveBack(const RenamePair& pair)
 {
     int error = moveWithoutOverwrite(pair.target, pair.source);
     if (error == ENOENT && QFileInfo::exists(pair.target)) {
-        error = makeDirectories(parentDirectory(pair.source));
+        error = makeDirectories(directoryOf(pair.source));
         if (error == 0)
             error = moveWithoutOverwrite(pair.target, pair.source);
     }
@@ -109,7 +103,7 @@ Status UndoLog::appendLines(const QStringList& lines)
     };
     if (m_appendFd < 0) {
         m_appendFd = open();
-        if (m_appendFd < 0 && errno == ENOENT && makeDirectories(parentDirectory(m_path)) == 0)
+        if (m_appendFd < 0 && errno == ENOENT && makeDirectories(directoryOf(m_path)) == 0)
             m_appendFd = open(); // a fresh data directory
         if (m_appendFd < 0)
             return Status::fromErrno(errno, m_path);

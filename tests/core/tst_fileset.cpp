@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../support/testfiles.h"
+
 using namespace Qt::StringLiterals;
 using namespace varnolite;
 
@@ -16,8 +18,7 @@ namespace {
 
 void touch(const QString& path)
 {
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
+    QVERIFY2(testfiles::write(path), qPrintable(path));
 }
 
 // Builds a tree from relative paths; a path ending in '/' is a directory.

@@ -9,6 +9,8 @@
 
 #include <sys/stat.h>
 
+#include "../support/testfiles.h"
+
 using namespace Qt::StringLiterals;
 using namespace varnolite;
 
@@ -22,18 +24,8 @@ const QByteArray kSample = "; written by hand\r\n"
                            "[Favoriten]\r\n"
                            "Musik=/home/me/Musik\r\n";
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
+const auto readAll = testfiles::read;
+const auto writeAll = testfiles::write;
 
 } // namespace
 

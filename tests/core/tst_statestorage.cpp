@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../support/testfiles.h"
+
 using namespace Qt::StringLiterals;
 using namespace varnolite;
 
@@ -45,11 +47,7 @@ public:
     void applyPlacement(const RestoredPlacement& p) override { applied = p; }
 };
 
-QByteArray readAll(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+const auto readAll = testfiles::read;
 
 } // namespace
 
