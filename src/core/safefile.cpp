@@ -167,11 +167,19 @@ Status writeFileAtomically(const QString& path, QByteArrayView data, std::option
     return replaceAtomically(path, mode, [&](int fd) { return writeAll(fd, data) ? 0 : errno; });
 }
 
-Status truncateFileAtomically(const QString& path, qint64 length)
+namespace {
+
+// Replaces a file by `length` bytes of it from `offset` (kernel copy where it can).
+Status copyRangeAtomically(const QString& path, qint64 offset, qint64 length)
 {
     const int in = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return Status::fromErrno(errno, path);
+    if (offset > 0 && ::lseek(in, offset, SEEK_SET) != offset) {
+        const int error = errno;
+        ::close(in);
+        return Status::fromErrno(error, path);
+    }
     const Status status = replaceAtomically(path, std::nullopt, [&](int out) {
         qint64 left = length;
         while (left > 0) {
@@ -198,6 +206,134 @@ Status truncateFileAtomically(const QString& path, qint64 length)
     });
     ::close(in);
     return status;
+}
+
+bool isReadOnly(const struct stat& st)
+{
+    return !(st.st_mode & S_IWUSR);
+}
+
+// Adds the owner's write permission for its lifetime when asked to override a read-only file.
+class WriteAccess
+{
+public:
+    WriteAccess(const QByteArray& path, const struct stat& st, ReadOnlyFiles readOnly)
+        : m_path(path)
+        , m_mode(st.st_mode & 07777)
+    {
+        if (isReadOnly(st) && readOnly == ReadOnlyFiles::Override)
+            m_changed = ::chmod(m_path.constData(), mode_t(m_mode | S_IWUSR)) == 0;
+    }
+    ~WriteAccess()
+    {
+        if (m_changed && ::chmod(m_path.constData(), mode_t(m_mode)) != 0) {
+        }
+    }
+    WriteAccess(const WriteAccess&) = delete;
+    WriteAccess& operator=(const WriteAccess&) = delete;
+
+private:
+    QByteArray m_path;
+    unsigned m_mode;
+    bool m_changed = false;
+};
+
+// The tail of a tag area is at most a Lyrics3 block (under 1 MB) and an ID3v1 tag.
+constexpr qint64 kMaxTailBytes = 64LL * 1024 * 1024;
+
+bool pwriteAll(int fd, QByteArrayView data, qint64 offset)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        const ssize_t n =
+            ::pwrite(fd, data.data() + done, size_t(data.size() - done), offset + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        done += n;
+    }
+    return true;
+}
+
+} // namespace
+
+Status truncateFileAtomically(const QString& path, qint64 length)
+{
+    return copyRangeAtomically(path, 0, length);
+}
+
+Status dropFileHeadAtomically(const QString& path, qint64 offset, ReadOnlyFiles readOnly)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {};
+    if (::stat(native.constData(), &st) != 0)
+        return Status::fromErrno(errno, path);
+    if (isReadOnly(st) && readOnly == ReadOnlyFiles::Respect)
+        return {ErrorCode::ReadOnly, path + QLatin1String(": the file is read-only")};
+    if (offset < 0 || offset > st.st_size)
+        return {ErrorCode::InvalidArgument, path + QLatin1String(": offset past the end")};
+    // The new file takes the old one's mode, read-only included: no permission to add here.
+    return copyRangeAtomically(path, offset, st.st_size - offset);
+}
+
+Status replaceFileTail(const QString& path, qint64 from, QByteArrayView tail,
+                       ReadOnlyFiles readOnly, bool* unchanged)
+{
+    if (unchanged)
+        *unchanged = false;
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {};
+    if (::stat(native.constData(), &st) != 0)
+        return Status::fromErrno(errno, path);
+    if (!S_ISREG(st.st_mode))
+        return Status::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
+    if (isReadOnly(st) && readOnly == ReadOnlyFiles::Respect)
+        return {ErrorCode::ReadOnly, path + QLatin1String(": the file is read-only")};
+    if (from < 0 || from > st.st_size || st.st_size - from > kMaxTailBytes)
+        return {ErrorCode::InvalidArgument, path + QLatin1String(": no tag area to replace")};
+
+    const WriteAccess access(native, st, readOnly);
+    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return Status::fromErrno(errno, path);
+    const auto fail = [&](int error) {
+        ::close(fd);
+        return Status::fromErrno(error, path);
+    };
+
+    const qint64 size = st.st_size;
+    QByteArray old(qsizetype(size - from), Qt::Uninitialized);
+    for (qint64 done = 0; done < old.size();) {
+        const ssize_t n = ::pread(fd, old.data() + done, size_t(old.size() - done), from + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(n < 0 ? errno : EIO);
+        done += n;
+    }
+    if (old == tail) {
+        if (unchanged)
+            *unchanged = true;
+        ::close(fd);
+        return {};
+    }
+    if (!pwriteAll(fd, tail, from) ||
+        (tail.size() < old.size() && ::ftruncate(fd, from + tail.size()) != 0)) {
+        const int error = errno;
+        // Put the old bytes back; they fit where they stood before.
+        if (!pwriteAll(fd, old, from) || ::ftruncate(fd, size) != 0) {
+        }
+        return fail(error);
+    }
+    if (::close(fd) != 0)
+        return Status::fromErrno(errno, path);
+    return {};
 }
 
 } // namespace varnolite

@@ -28,4 +28,22 @@ Status writeFileAtomically(const QString& path, QByteArrayView data,
 /// where it can): the file never exists half written.
 Status truncateFileAtomically(const QString& path, qint64 length);
 
+/// What a write does with a file that carries the read-only attribute.
+enum class ReadOnlyFiles
+{
+    Respect,  // leave it alone: the write fails with ErrorCode::ReadOnly
+    Override, // add the write permission for the write and take it away again afterwards
+};
+
+/// Replaces the bytes of a file from `from` to its end by `tail`, in place. The replaced bytes
+/// are kept in memory until the new ones are written and are put back when writing fails (a
+/// full disk, a size limit), so the file is never left without them. Nothing is written when
+/// the bytes are the same (`unchanged` tells).
+Status replaceFileTail(const QString& path, qint64 from, QByteArrayView tail,
+                       ReadOnlyFiles readOnly, bool* unchanged = nullptr);
+
+/// Replaces a file by its bytes from `offset` to its end the way writeFileAtomically does; the
+/// file keeps its mode. A read-only file is handled as `readOnly` says.
+Status dropFileHeadAtomically(const QString& path, qint64 offset, ReadOnlyFiles readOnly);
+
 } // namespace varnolite

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/statestorage.h"
 
+#include "core/integers.h"
+
 #include <array>
 
 using namespace Qt::StringLiterals;
@@ -76,9 +78,7 @@ WindowShowState showStateFromShowCmd(int showCmd)
 
 std::optional<int> parseStoredInteger(QStringView text)
 {
-    bool ok = false;
-    const int n = text.trimmed().toInt(&ok, 10);
-    return ok ? std::optional<int>(n) : std::nullopt;
+    return parsePlatformInteger(text.trimmed());
 }
 
 QString formatStoredValue(PropertyType type, const PropertyValue& value)

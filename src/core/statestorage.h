@@ -114,7 +114,8 @@ QString formatStoredValue(PropertyType type, const PropertyValue& value);
 /// give 0; "(null)" clears a component reference.
 std::optional<PropertyValue> parseStoredValue(PropertyType type, const QString& text);
 
-/// Parses a whole decimal number the way stored integers are read; nullopt when it is not one.
+/// Parses a stored whole number (trimmed, then the platform's integer rules); nullopt when it is
+/// not one.
 std::optional<int> parseStoredInteger(QStringView text);
 
 /// Writes a list into a section of its own: the section is erased, then, unless the list is
