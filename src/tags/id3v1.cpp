@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tags/id3v1.h"
+
+#include "core/integers.h"
+#include "core/textcodec.h"
+#include "tags/genres.h"
+#include "tags/id3v2.h"
+#include "tags/lyrics3.h"
+#include "tags/tagtext.h"
+
+#include <QFileInfo>
+
+namespace varnolite {
+
+namespace {
+
+void resetFields(Id3v1Tag& tag)
+{
+    tag.title.clear();
+    tag.artist.clear();
+    tag.album.clear();
+    tag.comment.clear();
+    tag.year.clear();
+    tag.track.clear();
+    tag.genre = -1;
+    tag.info.clear();
+    tag.lyrics.clear();
+    tag.author.clear();
+    tag.imageLinks.clear();
+    tag.extraFields = LyricsExtraFields{};
+}
+
+QString field(QByteArrayView tag, qsizetype offset, qsizetype size)
+{
+    return TrimTagText(decodeWindows1252(tag.sliced(offset, size)));
+}
+
+} // namespace
+
+bool ReadTag(const ByteSource& source, Id3v1Tag& tag)
+{
+    resetFields(tag);
+    const qint64 size = source.size();
+    if (size <= 137)
+        return false;
+    if (const auto head = source.read(0, 5))
+        tag.id3v2Version = id3v2VersionOf(*head);
+    const auto last = source.read(size - 137, 137);
+    tag.lyricsKind = LyricsKind::None;
+    // The tag counts only when "TAG" starts the last 128 bytes and not earlier in these 137.
+    if (!last || last->indexOf("TAG") != 9)
+        return false;
+
+    const QByteArrayView t = QByteArrayView(*last).sliced(9);
+    tag.title = field(t, 3, 30);
+    tag.artist = field(t, 33, 30);
+    tag.album = field(t, 63, 30);
+    tag.year = field(t, 93, 4);
+    tag.comment = t[125] == '\0' ? field(t, 97, 28) : field(t, 97, 30);
+    tag.track = QString::number(quint8(t[126]));
+    tag.genre = qMin<int>(quint8(t[127]), kNoGenre);
+
+    const QByteArrayView marker = QByteArrayView(*last).first(9);
+    if (marker == "LYRICSEND" || marker == "LYRICS200")
+        ReadLyrics3(source, tag);
+    return true;
+}
+
+bool ReadTag(const QString& path, Id3v1Tag& tag)
+{
+    auto source = FileSource::open(path);
+    if (!source.ok()) {
+        resetFields(tag);
+        return false;
+    }
+    if (!ReadTag(source.value(), tag))
+        return false;
+    tag.fileName = path;
+    return true;
+}
+
+QByteArray renderId3v1(const Id3v1Tag& tag)
+{
+    QByteArray out = "TAG";
+    out += PadTagText(tag.title, 30);
+    out += PadTagText(tag.artist, 30);
+    out += PadTagText(tag.album, 30);
+    out += PadTagText(tag.year, 4);
+    out += PadTagText(tag.comment, 30);
+    out += char(tag.genre >= 0 && tag.genre < kNoGenre ? tag.genre : 255);
+    if (!tag.track.isEmpty()) {
+        // A track text that is no number leaves the byte to the comment.
+        if (const std::optional<qint32> track = parsePlatformInteger(tag.track))
+            out[126] = char(quint8(quint32(*track) & 0xFF));
+    }
+    return out;
+}
+
+WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTagOptions& options)
+{
+    WriteTagResult result;
+    qint64 start = 0;
+    {
+        auto source = FileSource::open(path);
+        if (!source.ok()) {
+            result.status = source.status();
+            return result;
+        }
+        start = trailingTagsStart(source.value());
+    }
+    QByteArray tail;
+    if (options.useLyrics3 && needsLyrics3v2(tag)) {
+        Lyrics3Block block = renderLyrics3v2(tag);
+        tail = std::move(block.bytes);
+        result.cutFields = std::move(block.cutFields);
+    }
+    tail += renderId3v1(tag);
+    result.status = replaceFileTail(path, start, tail, options.readOnly, &result.unchanged);
+    return result;
+}
+
+} // namespace varnolite
