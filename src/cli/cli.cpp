@@ -38,9 +38,18 @@ QString globalHelp()
     return text;
 }
 
-QString commandHelp(const Command& c, const ArgParser& parser)
+QString commandHelp(const Command& c, const ArgParser& parser, const QString& name = {})
 {
-    QString text = u"Usage: %1 %2 %3\n\n%4\n"_s.arg(kProgram, c.name, c.usage, c.description);
+    if (!c.subcommands.isEmpty()) {
+        QString text = u"Usage: %1 %2 ACTION [options] [ARGUMENTS]\n\n%3\n\nActions:\n"_s.arg(
+            kProgram, c.name, c.description);
+        for (const Command& sub : c.subcommands)
+            text += u"  "_s + sub.name.leftJustified(10) + sub.summary + u'\n';
+        return text + u"\n\"%1 %2 ACTION --help\" shows the options of an action.\n"_s.arg(kProgram,
+                                                                                           c.name);
+    }
+    QString text = u"Usage: %1 %2 %3\n\n%4\n"_s.arg(kProgram, name.isEmpty() ? c.name : name,
+                                                    c.usage, c.description);
     if (!text.endsWith(u"\n\n"))
         text += u'\n';
     return text + u"Options:\n"_s + parser.optionsHelp();
@@ -132,7 +141,7 @@ void Context::fail(const QString& what, const QString& message)
 
 const QList<Command>& commands()
 {
-    static const QList<Command> all = {filesCommand(), renameCommand(), undoCommand(),
+    static const QList<Command> all = {filesCommand(), renameCommand(), undoCommand(), tagCommand(),
                                        settingsCommand()};
     return all;
 }
@@ -177,14 +186,34 @@ int run(const QStringList& arguments, Console& io)
                  << " --help)" << Qt::endl;
         return ExitUsage;
     }
+    QString name = command->name;
+    if (!command->subcommands.isEmpty()) {
+        const Command* parent = command;
+        if (args.isEmpty() || args.front() == u"-h" || args.front() == u"--help") {
+            (args.isEmpty() ? io.err() : io.out()) << commandHelp(*parent, ArgParser({}));
+            return args.isEmpty() ? ExitUsage : ExitOk;
+        }
+        const QString action = args.takeFirst();
+        command = nullptr;
+        for (const Command& sub : parent->subcommands) {
+            if (sub.name == action)
+                command = &sub;
+        }
+        if (!command) {
+            io.err() << kProgram << ' ' << parent->name << ": unknown action \"" << action
+                     << "\" (see " << kProgram << ' ' << parent->name << " --help)" << Qt::endl;
+            return ExitUsage;
+        }
+        name = parent->name + u' ' + command->name;
+    }
     ArgParser parser(command->options);
     if (!parser.parse(args)) {
-        io.err() << kProgram << ' ' << command->name << ": " << parser.error() << " (see "
-                 << kProgram << ' ' << command->name << " --help)" << Qt::endl;
+        io.err() << kProgram << ' ' << name << ": " << parser.error() << " (see " << kProgram << ' '
+                 << name << " --help)" << Qt::endl;
         return ExitUsage;
     }
     if (parser.isSet(u"help")) {
-        io.out() << commandHelp(*command, parser);
+        io.out() << commandHelp(*command, parser, name);
         return ExitOk;
     }
     Context context{io, dataDir.isEmpty() ? ProgramDir()

@@ -76,6 +76,8 @@ struct Command
     QString description;
     QList<OptionSpec> options;
     std::function<int(Context&, const ArgParser&)> run;
+    /// Commands with actions of their own ("tag show", "tag set"): the first argument names one.
+    QList<Command> subcommands = {};
 };
 
 /// Runs the command line (arguments without the program name) and gives the exit status.
@@ -87,6 +89,7 @@ const QList<Command>& commands();
 Command filesCommand();
 Command renameCommand();
 Command settingsCommand();
+Command tagCommand();
 Command undoCommand();
 
 } // namespace varnolite::cli
