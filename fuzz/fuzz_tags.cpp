@@ -61,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Id3v1Tag second;
     check(ReadTag(BufferSource(twice), second));
     check(second == first);
-    check(twice == once);
+    // The first round may still trim what the file held (blanks after an ID3v1 text); from the
+    // second round on the bytes stay the same.
+    check(rewritten(twice, second) == twice);
     return 0;
 }
