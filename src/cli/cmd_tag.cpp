@@ -235,32 +235,34 @@ int runSet(Context& context, const ArgParser& args)
     for (qsizetype i = 0; i < files.size(); ++i) {
         const QString& path = files[i];
         Id3v1Tag tag;
-        ReadTag(path, tag);
-        const auto set = [&](QStringView option, QString& field) {
-            if (args.isSet(option))
-                field = args.value(option);
-        };
-        set(u"title", tag.title);
-        set(u"artist", tag.artist);
-        set(u"album", tag.album);
-        set(u"year", tag.year);
-        set(u"comment", tag.comment);
-        set(u"track", tag.track);
-        set(u"info", tag.info);
-        set(u"author", tag.author);
-        if (args.isSet(u"info"))
-            tag.info = withCrLf(tag.info);
-        if (args.isSet(u"lyrics") || args.isSet(u"lyrics-file"))
-            tag.lyrics = withCrLf(lyrics);
-        if (args.isSet(u"image-link")) {
-            tag.imageLinks.clear();
-            for (const QString& link : args.values(u"image-link"))
-                tag.imageLinks += link + u"\r\n"_s;
-        }
-        if (genre)
-            tag.genre = *genre;
-
-        const WriteTagResult result = WriteTag(path, tag, options);
+        const WriteTagResult result = updateTag(
+            path,
+            [&](Id3v1Tag& t) {
+                const auto set = [&](QStringView option, QString& field) {
+                    if (args.isSet(option))
+                        field = args.value(option);
+                };
+                set(u"title", t.title);
+                set(u"artist", t.artist);
+                set(u"album", t.album);
+                set(u"year", t.year);
+                set(u"comment", t.comment);
+                set(u"track", t.track);
+                set(u"author", t.author);
+                if (args.isSet(u"info"))
+                    t.info = withCrLf(args.value(u"info"));
+                if (args.isSet(u"lyrics") || args.isSet(u"lyrics-file"))
+                    t.lyrics = withCrLf(lyrics);
+                if (args.isSet(u"image-link")) {
+                    t.imageLinks.clear();
+                    for (const QString& link : args.values(u"image-link"))
+                        t.imageLinks += link + u"\r\n"_s;
+                }
+                if (genre)
+                    t.genre = *genre;
+                tag = t;
+            },
+            options);
         progress.update(i + 1, files.size());
         if (!result.status.ok()) {
             context.fail(path, result.status.message());

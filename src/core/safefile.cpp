@@ -213,31 +213,6 @@ bool isReadOnly(const struct stat& st)
     return !(st.st_mode & S_IWUSR);
 }
 
-// Adds the owner's write permission for its lifetime when asked to override a read-only file.
-class WriteAccess
-{
-public:
-    WriteAccess(const QByteArray& path, const struct stat& st, ReadOnlyFiles readOnly)
-        : m_path(path)
-        , m_mode(st.st_mode & 07777)
-    {
-        if (isReadOnly(st) && readOnly == ReadOnlyFiles::Override)
-            m_changed = ::chmod(m_path.constData(), mode_t(m_mode | S_IWUSR)) == 0;
-    }
-    ~WriteAccess()
-    {
-        if (m_changed && ::chmod(m_path.constData(), mode_t(m_mode)) != 0) {
-        }
-    }
-    WriteAccess(const WriteAccess&) = delete;
-    WriteAccess& operator=(const WriteAccess&) = delete;
-
-private:
-    QByteArray m_path;
-    unsigned m_mode;
-    bool m_changed = false;
-};
-
 // The tail of a tag area is at most a Lyrics3 block (under 1 MB) and an ID3v1 tag.
 constexpr qint64 kMaxTailBytes = 64LL * 1024 * 1024;
 
@@ -281,59 +256,101 @@ Status dropFileHeadAtomically(const QString& path, qint64 offset, ReadOnlyFiles 
     return copyRangeAtomically(path, offset, st.st_size - offset);
 }
 
-Status replaceFileTail(const QString& path, qint64 from, QByteArrayView tail,
-                       ReadOnlyFiles readOnly, bool* unchanged)
+Result<FileUpdate> FileUpdate::open(const QString& path, ReadOnlyFiles readOnly)
 {
-    if (unchanged)
-        *unchanged = false;
-    const QByteArray native = QFile::encodeName(path);
+    FileUpdate file;
+    file.m_path = path;
+    file.m_native = QFile::encodeName(path);
     struct stat st
     {};
-    if (::stat(native.constData(), &st) != 0)
+    if (::stat(file.m_native.constData(), &st) != 0)
         return Status::fromErrno(errno, path);
     if (!S_ISREG(st.st_mode))
         return Status::fromErrno(S_ISDIR(st.st_mode) ? EISDIR : EINVAL, path);
-    if (isReadOnly(st) && readOnly == ReadOnlyFiles::Respect)
-        return {ErrorCode::ReadOnly, path + QLatin1String(": the file is read-only")};
-    if (from < 0 || from > st.st_size || st.st_size - from > kMaxTailBytes)
-        return {ErrorCode::InvalidArgument, path + QLatin1String(": no tag area to replace")};
+    file.m_mode = st.st_mode & 07777;
+    if (isReadOnly(st)) {
+        if (readOnly == ReadOnlyFiles::Respect)
+            return Status(ErrorCode::ReadOnly, path + QLatin1String(": the file is read-only"));
+        if (::chmod(file.m_native.constData(), mode_t(file.m_mode | S_IWUSR)) != 0)
+            return Status::fromErrno(errno, path);
+        file.m_modeChanged = true;
+    }
+    file.m_fd = ::open(file.m_native.constData(), O_RDWR | O_CLOEXEC);
+    if (file.m_fd < 0)
+        return Status::fromErrno(errno, path); // the destructor restores the mode
+    file.m_size = st.st_size;
+    return file;
+}
 
-    const WriteAccess access(native, st, readOnly);
-    const int fd = ::open(native.constData(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return Status::fromErrno(errno, path);
-    const auto fail = [&](int error) {
-        ::close(fd);
-        return Status::fromErrno(error, path);
-    };
+FileUpdate::FileUpdate(FileUpdate&& other) noexcept
+    : m_path(std::move(other.m_path))
+    , m_native(std::move(other.m_native))
+    , m_fd(std::exchange(other.m_fd, -1))
+    , m_size(other.m_size)
+    , m_mode(other.m_mode)
+    , m_modeChanged(std::exchange(other.m_modeChanged, false))
+{}
 
-    const qint64 size = st.st_size;
-    QByteArray old(qsizetype(size - from), Qt::Uninitialized);
-    for (qint64 done = 0; done < old.size();) {
-        const ssize_t n = ::pread(fd, old.data() + done, size_t(old.size() - done), from + done);
+FileUpdate::~FileUpdate()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_modeChanged && ::chmod(m_native.constData(), mode_t(m_mode)) != 0) {
+    }
+}
+
+std::optional<QByteArray> FileUpdate::read(qint64 offset, qint64 length) const
+{
+    if (offset < 0 || length < 0 || offset > m_size || m_size - offset < length)
+        return std::nullopt;
+    QByteArray data(qsizetype(length), Qt::Uninitialized);
+    for (qint64 done = 0; done < length;) {
+        const ssize_t n = ::pread(m_fd, data.data() + done, size_t(length - done), offset + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return fail(n < 0 ? errno : EIO);
+            return std::nullopt;
         done += n;
     }
-    if (old == tail) {
+    return data;
+}
+
+Status FileUpdate::replaceTail(qint64 from, QByteArrayView tail, bool* unchanged)
+{
+    if (unchanged)
+        *unchanged = false;
+    if (from < 0 || from > m_size || m_size - from > kMaxTailBytes)
+        return {ErrorCode::InvalidArgument, m_path + QLatin1String(": no tag area to replace")};
+    const std::optional<QByteArray> old = read(from, m_size - from);
+    if (!old)
+        return Status::fromErrno(EIO, m_path);
+    if (*old == tail) {
         if (unchanged)
             *unchanged = true;
-        ::close(fd);
         return {};
     }
-    if (!pwriteAll(fd, tail, from) ||
-        (tail.size() < old.size() && ::ftruncate(fd, from + tail.size()) != 0)) {
+    if (!pwriteAll(m_fd, tail, from) ||
+        (tail.size() < old->size() && ::ftruncate(m_fd, from + tail.size()) != 0)) {
         const int error = errno;
         // Put the old bytes back; they fit where they stood before.
-        if (!pwriteAll(fd, old, from) || ::ftruncate(fd, size) != 0) {
+        if (!pwriteAll(m_fd, *old, from) || ::ftruncate(m_fd, m_size) != 0) {
         }
-        return fail(error);
+        return Status::fromErrno(error, m_path);
     }
-    if (::close(fd) != 0)
-        return Status::fromErrno(errno, path);
+    m_size = from + tail.size();
     return {};
+}
+
+Status replaceFileTail(const QString& path, qint64 from, QByteArrayView tail,
+                       ReadOnlyFiles readOnly, bool* unchanged)
+{
+    auto file = FileUpdate::open(path, readOnly);
+    if (!file.ok()) {
+        if (unchanged)
+            *unchanged = false;
+        return file.status();
+    }
+    return file.value().replaceTail(from, tail, unchanged);
 }
 
 } // namespace varnolite

@@ -3,6 +3,7 @@
 // content is safely on disk.
 #pragma once
 
+#include "core/bytesource.h"
 #include "core/status.h"
 
 #include <QByteArray>
@@ -33,6 +34,32 @@ enum class ReadOnlyFiles
 {
     Respect,  // leave it alone: the write fails with ErrorCode::ReadOnly
     Override, // add the write permission for the write and take it away again afterwards
+};
+
+/// A file opened for reading and for replacing its end, as tag writers need it: one descriptor
+/// for both. A read-only file is refused or made writable for the object's lifetime, as asked.
+class FileUpdate final : public ByteSource
+{
+public:
+    static Result<FileUpdate> open(const QString& path, ReadOnlyFiles readOnly);
+    FileUpdate(FileUpdate&& other) noexcept;
+    FileUpdate& operator=(FileUpdate&&) = delete;
+    ~FileUpdate() override;
+
+    qint64 size() const override { return m_size; }
+    std::optional<QByteArray> read(qint64 offset, qint64 length) const override;
+
+    /// Replaces the bytes from `from` to the end by `tail` (see replaceFileTail).
+    Status replaceTail(qint64 from, QByteArrayView tail, bool* unchanged = nullptr);
+
+private:
+    FileUpdate() = default;
+    QString m_path;
+    QByteArray m_native;
+    int m_fd = -1;
+    qint64 m_size = 0;
+    unsigned m_mode = 0;
+    bool m_modeChanged = false;
 };
 
 /// Replaces the bytes of a file from `from` to its end by `tail`, in place. The replaced bytes

@@ -96,18 +96,12 @@ QByteArray renderId3v1(const Id3v1Tag& tag)
     return out;
 }
 
-WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTagOptions& options)
+namespace {
+
+WriteTagResult writeTo(FileUpdate& file, const Id3v1Tag& tag, const WriteTagOptions& options)
 {
     WriteTagResult result;
-    qint64 start = 0;
-    {
-        auto source = FileSource::open(path);
-        if (!source.ok()) {
-            result.status = source.status();
-            return result;
-        }
-        start = trailingTagsStart(source.value());
-    }
+    const qint64 start = trailingTagsStart(file);
     QByteArray tail;
     if (options.useLyrics3 && needsLyrics3v2(tag)) {
         Lyrics3Block block = renderLyrics3v2(tag);
@@ -115,8 +109,37 @@ WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTag
         result.cutFields = std::move(block.cutFields);
     }
     tail += renderId3v1(tag);
-    result.status = replaceFileTail(path, start, tail, options.readOnly, &result.unchanged);
+    result.status = file.replaceTail(start, tail, &result.unchanged);
     return result;
+}
+
+} // namespace
+
+WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTagOptions& options)
+{
+    auto file = FileUpdate::open(path, options.readOnly);
+    if (!file.ok()) {
+        WriteTagResult result;
+        result.status = file.status();
+        return result;
+    }
+    return writeTo(file.value(), tag, options);
+}
+
+WriteTagResult updateTag(const QString& path, const std::function<void(Id3v1Tag&)>& change,
+                         const WriteTagOptions& options)
+{
+    auto file = FileUpdate::open(path, options.readOnly);
+    if (!file.ok()) {
+        WriteTagResult result;
+        result.status = file.status();
+        return result;
+    }
+    Id3v1Tag tag;
+    if (ReadTag(file.value(), tag))
+        tag.fileName = path;
+    change(tag);
+    return writeTo(file.value(), tag, options);
 }
 
 } // namespace varnolite

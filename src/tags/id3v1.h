@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace varnolite {
 
 /// Fills the record from the end of the source (and the ID3v2 marker at its start); true when
@@ -47,5 +49,10 @@ struct WriteTagResult
 /// author or image links), then the ID3v1 tag. The replaced bytes are put back if the write
 /// fails, so the file never loses its tag.
 WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTagOptions& options);
+
+/// Reads a file's tag (a file without one gives an empty record), lets `change` edit it and
+/// writes it back as WriteTag does, through one open file.
+WriteTagResult updateTag(const QString& path, const std::function<void(Id3v1Tag&)>& change,
+                         const WriteTagOptions& options);
 
 } // namespace varnolite

@@ -238,16 +238,18 @@ qint64 trailingTagsStart(const ByteSource& source)
 
 Status StripTrailingTags(const QString& path, ReadOnlyFiles readOnly)
 {
-    qint64 start = 0;
     {
+        // A file with nothing to strip is not opened for writing (a read-only one stays silent).
         auto source = FileSource::open(path);
         if (!source.ok())
             return source.status();
-        start = trailingTagsStart(source.value());
-        if (start == source.value().size())
+        if (trailingTagsStart(source.value()) == source.value().size())
             return {};
     }
-    return replaceFileTail(path, start, {}, readOnly);
+    auto file = FileUpdate::open(path, readOnly);
+    if (!file.ok())
+        return file.status();
+    return file.value().replaceTail(trailingTagsStart(file.value()), {});
 }
 
 } // namespace varnolite
