@@ -141,8 +141,10 @@ void Context::fail(const QString& what, const QString& message)
 
 const QList<Command>& commands()
 {
-    static const QList<Command> all = {filesCommand(), renameCommand(), undoCommand(), tagCommand(),
-                                       settingsCommand()};
+    static const QList<Command> all = {
+        filesCommand(),  renameCommand(),   undoCommand(),   tagCommand(),    infoCommand(),
+        reportCommand(), playlistCommand(), wavcutCommand(), jolietCommand(), settingsCommand(),
+    };
     return all;
 }
 

@@ -87,9 +87,14 @@ int run(const QStringList& args, Console& io);
 const QList<Command>& commands();
 
 Command filesCommand();
+Command infoCommand();
+Command jolietCommand();
+Command playlistCommand();
+Command reportCommand();
 Command renameCommand();
 Command settingsCommand();
 Command tagCommand();
+Command wavcutCommand();
 Command undoCommand();
 
 } // namespace varnolite::cli
