@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// MPEG and WAV analysis on any bytes: no crash, no read outside the buffer, no division by
+// zero, and values that stay within what the bytes allow.
+#include "core/bytesource.h"
+#include "tags/fileinfo.h"
+#include "tags/mpeg.h"
+#include "tags/wave.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+using namespace varnolite;
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    const BufferSource source(bytes);
+
+    StreamInfo s;
+    const int result = AnalyzeMpegFile(source, s);
+    check(result == 0 || result == -1);
+    check(s.duration >= 0 && s.frameLength >= 0 && s.bitrate >= 0);
+    if (result == 0 && size > 5) {
+        check(s.fileSize == qint64(size));
+        check(s.version >= 1 && s.version <= 3 && s.layer >= 1 && s.layer <= 3);
+        mpegLabels(s);
+    }
+
+    const MpegMeasurement m = MeasureMpegLength(source);
+    check(!m.ok || (m.bitrate > 0 && m.seconds >= 0));
+
+    WaveHeader w;
+    if (ReadWaveHeader(source, w))
+        check(WaveSeconds(w) >= 0 && !waveLabels(w, qint64(size)).length.isEmpty());
+    return 0;
+}
