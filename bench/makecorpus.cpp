@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Makes a benchmark corpus: N small MP3 files (real frames plus an ID3v1.1 tag) with messy names,
-// about a hundred to an album directory, artist directories above them. Deterministic: the same
-// N gives the same tree.
+// about a hundred to an album directory, artist directories above them; every tenth file starts
+// with an ID3v2.3 tag holding a 100 KiB picture of noise. Deterministic: the same N gives the
+// same tree.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -67,6 +68,27 @@ std::string id3v1(const std::string& title, const std::string& artist, const std
     return tag;
 }
 
+std::string synchsafe(std::size_t n)
+{
+    return {char((n >> 21) & 0x7F), char((n >> 14) & 0x7F), char((n >> 7) & 0x7F), char(n & 0x7F)};
+}
+
+std::string bigEndian(std::size_t n)
+{
+    return {char(n >> 24), char(n >> 16), char(n >> 8), char(n)};
+}
+
+// An ID3v2.3 tag with one APIC frame of `bytes` bytes of noise (false frame syncs included).
+std::string id3v2WithPicture(std::mt19937& rng, std::size_t bytes)
+{
+    std::string picture("\0image/jpeg\0\x03\0", 14);
+    picture.reserve(bytes);
+    while (picture.size() < bytes)
+        picture += char(rng() & 0xFF);
+    const std::string frame = "APIC" + bigEndian(picture.size()) + std::string(2, '\0') + picture;
+    return "ID3" + std::string("\x03\0\0", 3) + synchsafe(frame.size()) + frame;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -130,6 +152,8 @@ int main(int argc, char** argv)
         name += pick(4) == 0 ? ".MP3" : ".mp3";
 
         std::ofstream out(albumDir / name, std::ios::binary | std::ios::trunc);
+        if (i % 10 == 0)
+            out << id3v2WithPicture(rng, 100 * 1024);
         out << frames << id3v1(title, artist, album, year, int(n + 1), int(pick(148)));
         if (!out) {
             std::fprintf(stderr, "cannot write %s\n", (albumDir / name).c_str());

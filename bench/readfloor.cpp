@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The floor of the tag benchmarks: every file below DIR is opened, its first 10 and last 137
-// bytes are read, and it is closed.
-//   vn-tag-floor DIR
+// The floor of the tag and analysis benchmarks: every file below DIR is opened, its first HEAD
+// and last TAIL bytes are read (as far as it has them), and it is closed.
+//   vn-read-floor DIR HEAD TAIL
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-long g_files = 0;
+long g_head = 0;
+long g_tail = 0;
+std::vector<char> g_buffer;
 
 int visit(const char* path, const struct stat* st, int type, FTW*)
 {
@@ -19,12 +23,12 @@ int visit(const char* path, const struct stat* st, int type, FTW*)
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         return 1;
-    char head[10];
-    char tail[137];
-    const bool ok = ::pread(fd, head, sizeof head, 0) == sizeof head &&
-                    ::pread(fd, tail, sizeof tail, st->st_size - 137) == sizeof tail;
+    bool ok = true;
+    if (g_head > 0)
+        ok = ::pread(fd, g_buffer.data(), size_t(g_head), 0) >= 0;
+    if (g_tail > 0 && st->st_size >= g_tail)
+        ok = ok && ::pread(fd, g_buffer.data(), size_t(g_tail), st->st_size - g_tail) == g_tail;
     ::close(fd);
-    g_files += ok;
     return ok ? 0 : 1;
 }
 
@@ -32,12 +36,12 @@ int visit(const char* path, const struct stat* st, int type, FTW*)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s DIR\n", argv[0]);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s DIR HEAD TAIL\n", argv[0]);
         return 2;
     }
-    if (::nftw(argv[1], visit, 64, FTW_PHYS) != 0)
-        return 1;
-    std::printf("%ld\n", g_files);
-    return 0;
+    g_head = std::strtol(argv[2], nullptr, 10);
+    g_tail = std::strtol(argv[3], nullptr, 10);
+    g_buffer.resize(size_t(g_head > g_tail ? g_head : g_tail) + 1);
+    return ::nftw(argv[1], visit, 64, FTW_PHYS) == 0 ? 0 : 1;
 }
