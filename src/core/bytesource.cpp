@@ -17,6 +17,48 @@ std::optional<QByteArray> BufferSource::read(qint64 offset, qint64 length) const
     return m_data.sliced(offset, length).toByteArray();
 }
 
+const QByteArray* CachedSource::block(qint64 index) const
+{
+    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
+        if (m_blocks[i].first == index) {
+            if (i > 0)
+                m_blocks.move(i, 0);
+            return &m_blocks.front().second;
+        }
+    }
+    const qint64 start = index * m_blockSize;
+    const auto data = m_inner.read(start, qMin(m_blockSize, m_inner.size() - start));
+    if (!data)
+        return nullptr;
+    if (m_blocks.size() >= m_maxBlocks)
+        m_blocks.removeLast();
+    m_blocks.prepend({index, *data});
+    return &m_blocks.front().second;
+}
+
+std::optional<QByteArray> CachedSource::read(qint64 offset, qint64 length) const
+{
+    const qint64 size = m_inner.size();
+    if (offset < 0 || length < 0 || offset > size || size - offset < length)
+        return std::nullopt;
+    if (length > m_blockSize)
+        return m_inner.read(offset, length); // large reads bypass the cache
+    QByteArray out;
+    out.reserve(qsizetype(length));
+    for (qint64 at = offset; at < offset + length;) {
+        const QByteArray* data = block(at / m_blockSize);
+        if (!data)
+            return std::nullopt;
+        const qint64 within = at - (at / m_blockSize) * m_blockSize;
+        const qint64 n = qMin<qint64>(data->size() - within, offset + length - at);
+        if (n <= 0)
+            return std::nullopt;
+        out.append(data->constData() + within, qsizetype(n));
+        at += n;
+    }
+    return out;
+}
+
 Result<FileSource> FileSource::open(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);

@@ -56,6 +56,28 @@ private:
     qint64 m_size = 0;
 };
 
+/// Another source read through a few cached blocks: parsers that make many small reads near each
+/// other (frame headers, tag markers) cost one read of the file per block.
+class CachedSource final : public ByteSource
+{
+public:
+    explicit CachedSource(const ByteSource& inner, qint64 blockSize = 1 << 14, int maxBlocks = 4)
+        : m_inner(inner)
+        , m_blockSize(blockSize)
+        , m_maxBlocks(maxBlocks)
+    {}
+    qint64 size() const override { return m_inner.size(); }
+    std::optional<QByteArray> read(qint64 offset, qint64 length) const override;
+
+private:
+    const QByteArray* block(qint64 index) const;
+
+    const ByteSource& m_inner;
+    qint64 m_blockSize;
+    int m_maxBlocks;
+    mutable QList<std::pair<qint64, QByteArray>> m_blocks; // most recently used first
+};
+
 /// Reads fixed layouts from bytes; every read checks the bounds, and a short read is an error
 /// (nullopt), never a silent 0.
 class ByteReader

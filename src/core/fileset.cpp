@@ -60,9 +60,7 @@ EntryKind kindOf(int dirFd, const dirent* entry)
     }
 }
 
-using Visitor = std::function<void(const QString& path)>;
-
-void collectInto(const QString& directory, const FileMask& mask, const Visitor& visit,
+void collectInto(const QString& directory, const FileMask& mask, const EntryVisitor& visit,
                  QList<PathError>& errors)
 {
     const QByteArray native = QFile::encodeName(directory);
@@ -107,7 +105,7 @@ void collectInto(const QString& directory, const FileMask& mask, const Visitor& 
 
     for (const auto& [name, kind] : directories) {
         const QString path = directory + name;
-        visit(path);
+        visit(path, true);
         if (kind == EntryKind::Directory)
             collectInto(path + u'/', mask, visit, errors);
     }
@@ -116,7 +114,7 @@ void collectInto(const QString& directory, const FileMask& mask, const Visitor& 
         return c != 0 ? c < 0 : a < b;
     });
     for (const QString& file : files)
-        visit(directory + file);
+        visit(directory + file, false);
 }
 
 } // namespace
@@ -126,18 +124,20 @@ DirectoryListing CollectDirectory(const QString& directory, const FileMask& mask
     DirectoryListing listing;
     collectInto(
         addTrailingSeparator(directory), mask,
-        [&](const QString& path) { listing.paths.append(path); }, listing.errors);
+        [&](const QString& path, bool) { listing.paths.append(path); }, listing.errors);
     return listing;
 }
 
-QList<PathError> ExpandRecursive(const FileSet& files, const FileMask& mask, const Visitor& visit)
+QList<PathError> ExpandRecursive(const FileSet& files, const FileMask& mask,
+                                 const EntryVisitor& visit)
 {
     // Expanding from the last entry to the first and inserting after each directory gives the
     // same list as this single forward pass.
     QList<PathError> errors;
     for (const QString& entry : files) {
-        visit(entry);
-        if (HasFileAttributes(entry, FileAttribute::Directory))
+        const bool isDirectory = HasFileAttributes(entry, FileAttribute::Directory);
+        visit(entry, isDirectory);
+        if (isDirectory)
             collectInto(addTrailingSeparator(entry), mask, visit, errors);
     }
     return errors;
@@ -148,7 +148,7 @@ QList<PathError> ExpandRecursive(FileSet& files, const FileMask& mask)
     FileSet expanded;
     expanded.reserve(files.size());
     QList<PathError> errors =
-        ExpandRecursive(files, mask, [&](const QString& path) { expanded.append(path); });
+        ExpandRecursive(files, mask, [&](const QString& path, bool) { expanded.append(path); });
     files = std::move(expanded);
     return errors;
 }

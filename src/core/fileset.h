@@ -33,9 +33,13 @@ DirectoryListing CollectDirectory(const QString& directory, const FileMask& mask
 /// Returns the directories that could not be read.
 QList<PathError> ExpandRecursive(FileSet& files, const FileMask& mask);
 
+/// Told of each entry of an expanded file set, and whether it is a directory.
+using EntryVisitor = std::function<void(const QString& path, bool isDirectory)>;
+
 /// ExpandRecursive handing each path of the result to `visit` in order instead of keeping the
-/// list: memory stays that of one directory however large the tree is.
+/// list: memory stays that of one directory however large the tree is. A symbolic link to a
+/// directory met inside counts as a directory.
 QList<PathError> ExpandRecursive(const FileSet& files, const FileMask& mask,
-                                 const std::function<void(const QString& path)>& visit);
+                                 const EntryVisitor& visit);
 
 } // namespace varnolite
