@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tags/fileinfo.h"
 
-#include <QFileInfo>
+#include <cerrno>
 
 using namespace Qt::StringLiterals;
 
@@ -66,20 +66,53 @@ FileInfoKind fileInfoKind(const QString& fileName, QByteArrayView first, bool on
     return FileInfoKind::None;
 }
 
+namespace {
+
+FileInfoLabels labelsOf(FileInfoKind kind, int mpegResult, const StreamInfo& stream, bool isWave,
+                        const WaveHeader& wave, qint64 fileSize, const QLocale& locale)
+{
+    if (kind == FileInfoKind::Wave && isWave)
+        return waveLabels(wave, fileSize, locale);
+    if (kind == FileInfoKind::None || mpegResult == -1)
+        return {};
+    return mpegLabels(stream, locale);
+}
+
+} // namespace
+
+FileAnalysis analyseFile(const QString& path, bool onlyRegisteredFiles, const QLocale& locale)
+{
+    FileAnalysis a;
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    auto source = FileSource::open(path);
+    if (!source.ok()) {
+        const int error = source.status().systemError();
+        a.mpegResult = error == ENOENT || error == ENOTDIR || error == EISDIR ? -1 : error;
+        a.kind = fileInfoKind(name, {}, onlyRegisteredFiles);
+        a.labels = labelsOf(a.kind, a.mpegResult, a.stream, false, a.wave, 0, locale);
+        return a;
+    }
+    const CachedSource file(source.value());
+    const QByteArray first =
+        file.size() > 20 ? file.read(0, 20).value_or(QByteArray()) : QByteArray();
+    a.kind = fileInfoKind(name, first, onlyRegisteredFiles);
+    a.mpegResult = AnalyzeMpegFile(file, a.stream);
+    a.measured = MeasureMpegLength(file);
+    a.isWave = ReadWaveHeader(file, a.wave);
+    a.labels = labelsOf(a.kind, a.mpegResult, a.stream, a.isWave, a.wave, file.size(), locale);
+    return a;
+}
+
 FileInfoLabels fileInfoLabels(const QString& path, FileInfoKind kind, const QLocale& locale)
 {
-    if (kind == FileInfoKind::Wave) {
-        WaveHeader header;
-        if (ReadWaveHeader(path, header))
-            return waveLabels(header, QFileInfo(path).size(), locale);
-        kind = FileInfoKind::Mpeg;
-    }
-    if (kind != FileInfoKind::Mpeg)
+    auto source = FileSource::open(path);
+    if (!source.ok())
         return {};
-    StreamInfo s;
-    if (AnalyzeMpegFile(path, s) == -1)
-        return {};
-    return mpegLabels(s, locale);
+    StreamInfo stream;
+    WaveHeader wave;
+    const bool isWave = kind == FileInfoKind::Wave && ReadWaveHeader(source.value(), wave);
+    const int result = isWave ? 0 : AnalyzeMpegFile(source.value(), stream);
+    return labelsOf(kind, result, stream, isWave, wave, source.value().size(), locale);
 }
 
 } // namespace varnolite

@@ -47,8 +47,25 @@ enum class FileInfoKind
 FileInfoKind fileInfoKind(const QString& fileName, QByteArrayView first20Bytes,
                           bool onlyRegisteredFiles);
 
-/// The labels of a file as the panel shows them (nothing for None; WAV falls back to MPEG when
-/// the file is no WAV file for ReadWaveHeader).
+/// Everything the panel and the command line show of one file, read through one open file.
+struct FileAnalysis
+{
+    FileInfoKind kind = FileInfoKind::None;
+    int mpegResult = -1; // AnalyzeMpegFile
+    StreamInfo stream;
+    MpegMeasurement measured;
+    bool isWave = false; // ReadWaveHeader
+    WaveHeader wave;
+    FileInfoLabels labels; // as the panel shows them
+};
+
+/// Analyses a file once: the panel's choice (by name and first bytes), both MPEG analyses, the
+/// WAV header, and the labels (nothing for None; WAV falls back to MPEG when the file is no WAV
+/// file for ReadWaveHeader). `mpegResult` is the errno when the file cannot be opened.
+FileAnalysis analyseFile(const QString& path, bool onlyRegisteredFiles,
+                         const QLocale& locale = QLocale());
+
+/// The labels of a file as the panel shows them for the chosen kind.
 FileInfoLabels fileInfoLabels(const QString& path, FileInfoKind kind,
                               const QLocale& locale = QLocale());
 

@@ -3,9 +3,6 @@
 
 #include "tags/id3v2.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <cerrno>
 #include <cmath>
 #include <limits>
@@ -333,13 +330,13 @@ int AnalyzeMpegFile(const ByteSource& source, StreamInfo& s)
 int AnalyzeMpegFile(const QString& path, StreamInfo& s)
 {
     resetStreamInfo(s);
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        return -1; // a directory is no MPEG file
     auto source = FileSource::open(path);
-    if (!source.ok())
-        return source.status().code() == ErrorCode::NotFound ? -1 : source.status().systemError();
-    return AnalyzeMpegFile(source.value(), s);
+    if (!source.ok()) {
+        // A missing file and a directory are no MPEG files; anything else is an open failure.
+        const int error = source.status().systemError();
+        return error == ENOENT || error == ENOTDIR || error == EISDIR ? -1 : error;
+    }
+    return AnalyzeMpegFile(CachedSource(source.value()), s);
 }
 
 MpegMeasurement MeasureMpegLength(const ByteSource& source)

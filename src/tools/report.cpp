@@ -28,7 +28,6 @@ QList<PathError> writeReportLines(const QString& directory, const FileMask& mask
                                   const ProgressHook& progress)
 {
     const QString root = QDir::cleanPath(directory);
-    DirectoryListing listing = CollectDirectory(root, mask);
     // Sorted by full path without regard to case, but grouped: every directory is followed by
     // its own files before the next directory, so no file appears under another's heading.
     struct Entry
@@ -38,11 +37,11 @@ QList<PathError> writeReportLines(const QString& directory, const FileMask& mask
         QString path;
     };
     QList<Entry> sorted;
-    sorted.reserve(listing.paths.size());
-    for (QString& path : listing.paths) {
-        const bool isFile = !HasFileAttributes(path, FileAttribute::Directory);
-        sorted.append({isFile ? directoryOf(path) : path, isFile, std::move(path)});
-    }
+    const QList<PathError> errors =
+        ExpandRecursive(FileSet{root}, mask, [&](const QString& path, bool isDirectory) {
+            if (path != root)
+                sorted.append({isDirectory ? path : directoryOf(path), !isDirectory, path});
+        });
     std::sort(sorted.begin(), sorted.end(), [](const Entry& a, const Entry& b) {
         if (const int c = compareCaseless(a.group, b.group); c != 0)
             return c < 0;
@@ -51,28 +50,25 @@ QList<PathError> writeReportLines(const QString& directory, const FileMask& mask
         const int c = compareCaseless(a.path, b.path);
         return c != 0 ? c < 0 : a.path < b.path;
     });
-    QStringList entries{root};
-    for (Entry& e : sorted)
-        entries.append(std::move(e.path));
 
     sink(reportHeader());
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString& entry = entries[i];
+    sink(QString());
+    sink(root);
+    for (qsizetype i = 0; i < sorted.size(); ++i) {
+        const Entry& entry = sorted[i];
         StreamInfo s;
-        if (AnalyzeMpegFile(entry, s) == -1) {
-            if (HasFileAttributes(entry, FileAttribute::Directory)) {
-                sink(QString());
-                sink(entry);
-            }
-        } else {
-            sink(fileNameOf(entry) + u';' + QString::number(s.fileSize) + u';' +
+        if (!entry.isFile) {
+            sink(QString());
+            sink(entry.path);
+        } else if (AnalyzeMpegFile(entry.path, s) != -1) {
+            sink(fileNameOf(entry.path) + u';' + QString::number(s.fileSize) + u';' +
                  FormatDuration(s.duration) + u";Mpeg "_s + versionName(s.version) + u" Layer "_s +
                  layerName(s.layer) + u' ' + QString::number(s.bitrate) + u"kbit;"_s + s.encoder);
         }
         if (progress)
-            progress(i + 1, entries.size());
+            progress(i + 1, sorted.size());
     }
-    return listing.errors;
+    return errors;
 }
 
 Status writeReport(const QString& reportPath, const QString& directory, const FileMask& mask,
