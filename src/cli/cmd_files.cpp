@@ -38,7 +38,7 @@ int runFiles(Context& context, const ArgParser& args)
         // Printed while the tree is read: memory stays that of one directory.
         LinePrinter printer(context.io);
         errors = ExpandRecursive(files, fileMask(context, args),
-                                 [&](const QString& path) { printer.print(path); });
+                                 [&](const QString& path, bool) { printer.print(path); });
     } else {
         context.io.printLines(files);
     }

@@ -32,33 +32,16 @@ QString kindName(FileInfoKind kind)
     return u"none"_s;
 }
 
-struct FileReport
+struct FileReport : FileAnalysis
 {
     QString path;
-    FileInfoKind kind = FileInfoKind::None;
-    int result = -1;
-    StreamInfo stream;
-    MpegMeasurement measured;
-    bool isWave = false;
-    WaveHeader wave;
-    FileInfoLabels labels;
 };
 
 FileReport analyse(const QString& path, bool onlyRegistered)
 {
     FileReport r;
+    static_cast<FileAnalysis&>(r) = analyseFile(path, onlyRegistered);
     r.path = path;
-    auto source = FileSource::open(path);
-    QByteArray first;
-    if (source.ok() && source.value().size() > 20)
-        first = source.value().read(0, 20).value_or(QByteArray());
-    r.kind = fileInfoKind(QFileInfo(path).fileName(), first, onlyRegistered);
-    r.result = AnalyzeMpegFile(path, r.stream);
-    if (source.ok()) {
-        r.measured = MeasureMpegLength(source.value());
-        r.isWave = ReadWaveHeader(source.value(), r.wave);
-    }
-    r.labels = fileInfoLabels(path, r.kind);
     return r;
 }
 
@@ -68,7 +51,7 @@ QJsonObject toJson(const FileReport& r)
     QJsonObject o{
         {u"path"_s, r.path},
         {u"kind"_s, kindName(r.kind)},
-        {u"result"_s, r.result},
+        {u"result"_s, r.mpegResult},
         {u"duration"_s, s.duration},
         {u"fileSize"_s, s.fileSize},
         {u"version"_s, s.version},
@@ -108,25 +91,29 @@ QJsonObject toJson(const FileReport& r)
     return o;
 }
 
-void printText(QTextStream& out, const FileReport& r)
+void printText(LinePrinter& out, const FileReport& r)
 {
-    out << r.path << '\n';
+    out.print(r.path);
     for (const QString& label : {r.labels.type, r.labels.length, r.labels.sampling, r.labels.bits,
                                  r.labels.size, r.labels.encoder}) {
         if (!label.isEmpty())
-            out << "  " << label << '\n';
+            out.print(QString(u"  "_s + label));
     }
     const StreamInfo& s = r.stream;
-    out << "  result " << r.result << ", duration " << s.duration << ", fileSize " << s.fileSize
-        << ", version " << s.version << ", layer " << s.layer << ", sampleRate " << s.sampleRate
-        << ", bitrate " << s.bitrate << ", channelMode " << s.channelMode << ", frameLength "
-        << s.frameLength << '\n';
-    out << "  measured: " << (r.measured.ok ? "ok" : "failed") << ", bitrate " << r.measured.bitrate
-        << ", seconds " << r.measured.seconds << '\n';
+    const auto n = [](qint64 v) { return QString::number(v); };
+    out.print(QString(u"  result "_s + n(r.mpegResult) + u", duration "_s + n(s.duration) +
+                      u", fileSize "_s + n(s.fileSize) + u", version "_s + n(s.version) +
+                      u", layer "_s + n(s.layer) + u", sampleRate "_s + n(s.sampleRate) +
+                      u", bitrate "_s + n(s.bitrate) + u", channelMode "_s + n(s.channelMode) +
+                      u", frameLength "_s + n(s.frameLength)));
+    out.print(QString(u"  measured: "_s + (r.measured.ok ? u"ok"_s : u"failed"_s) +
+                      u", bitrate "_s + n(r.measured.bitrate) + u", seconds "_s +
+                      n(r.measured.seconds)));
     if (r.isWave)
-        out << "  wave: format " << r.wave.formatTag << ", " << r.wave.channels << " channels, "
-            << r.wave.samplesPerSecond << " Hz, " << r.wave.bitsPerSample << " bits, "
-            << WaveSeconds(r.wave) << " s\n";
+        out.print(QString(u"  wave: format "_s + n(r.wave.formatTag) + u", "_s +
+                          n(r.wave.channels) + u" channels, "_s + n(r.wave.samplesPerSecond) +
+                          u" Hz, "_s + n(r.wave.bitsPerSample) + u" bits, "_s +
+                          n(WaveSeconds(r.wave)) + u" s"_s));
 }
 
 int runInfo(Context& context, const ArgParser& args)
@@ -141,26 +128,20 @@ int runInfo(Context& context, const ArgParser& args)
         ValueMap::effective(optionsStorage(), doc.ok() ? doc.value() : IniDocument())
             .boolValue(u"only_regged_files_Checked");
     bool failed = false;
-    FileSet files = gatherPaths(context, args.positionals(), failed);
-    if (args.isSet(u"recursive")) {
-        for (const PathError& e : ExpandRecursive(files, FileMask(explorerMask(context)))) {
-            context.fail(e.path, e.message);
-            failed = true;
-        }
-    }
+    const FileSet files = filesOf(context, args.positionals(), args.isSet(u"recursive"),
+                                  FileMask(explorerMask(context)), failed);
     QJsonArray array;
+    LinePrinter printer(context.io);
     for (const QString& path : files) {
-        if (HasFileAttributes(path, FileAttribute::Directory))
-            continue;
         const FileReport r = analyse(path, onlyRegistered);
-        if (r.result > 0) {
-            context.fail(path, systemMessage(r.result));
+        if (r.mpegResult > 0) {
+            context.fail(path, systemMessage(r.mpegResult));
             failed = true;
         }
         if (args.isSet(u"json"))
             array.append(toJson(r));
         else
-            printText(context.io.out(), r);
+            printText(printer, r);
     }
     if (args.isSet(u"json"))
         context.io.out() << QJsonDocument(array).toJson();

@@ -54,19 +54,8 @@ TagSettings tagSettings(const Context& context, const ArgParser& args)
 // The files of the arguments: directories expanded with -r, then left out.
 FileSet tagFiles(Context& context, const ArgParser& args, bool& failed)
 {
-    FileSet files = gatherPaths(context, args.positionals(), failed);
-    if (args.isSet(u"recursive")) {
-        for (const PathError& e : ExpandRecursive(files, FileMask(explorerMask(context)))) {
-            context.fail(e.path, e.message);
-            failed = true;
-        }
-    }
-    FileSet out;
-    for (const QString& f : files) {
-        if (!HasFileAttributes(f, FileAttribute::Directory))
-            out.append(f);
-    }
-    return out;
+    return filesOf(context, args.positionals(), args.isSet(u"recursive"),
+                   FileMask(explorerMask(context)), failed);
 }
 
 int needFiles(Context& context, const ArgParser& args, const QString& action)

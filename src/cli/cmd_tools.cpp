@@ -24,6 +24,11 @@ namespace varnolite::cli {
 
 namespace {
 
+FileMask fileMask(const Context& context, const ArgParser& args)
+{
+    return FileMask(args.isSet(u"mask") ? args.value(u"mask") : explorerMask(context));
+}
+
 const OptionSpec kRecursive{
     {u"r"_s, u"recursive"_s}, {}, u"work on the files inside directories too"_s};
 
@@ -32,13 +37,18 @@ FileSet fileSet(Context& context, const ArgParser& args, const QStringList& path
 {
     FileSet files = gatherPaths(context, paths, failed);
     if (args.isSet(u"recursive")) {
-        const FileMask mask(args.isSet(u"mask") ? args.value(u"mask") : explorerMask(context));
-        for (const PathError& e : ExpandRecursive(files, mask)) {
+        for (const PathError& e : ExpandRecursive(files, fileMask(context, args))) {
             context.fail(e.path, e.message);
             failed = true;
         }
     }
     return files;
+}
+
+// The files (no directories) of the arguments, expanded with -r.
+FileSet filesOnly(Context& context, const ArgParser& args, const QStringList& paths, bool& failed)
+{
+    return filesOf(context, paths, args.isSet(u"recursive"), fileMask(context, args), failed);
 }
 
 int usage(Context& context, const QString& command, const QString& message)
@@ -87,11 +97,7 @@ int runPlaylistWrite(Context& context, const ArgParser& args)
         return usage(context, u"playlist write"_s, u"give --append or --replace, not both"_s);
     const QString playlist = QFileInfo(rest.takeFirst()).absoluteFilePath();
     bool failed = false;
-    QStringList files;
-    for (const QString& f : fileSet(context, args, rest, failed)) {
-        if (!HasFileAttributes(f, FileAttribute::Directory))
-            files.append(f);
-    }
+    const QStringList files = filesOnly(context, args, rest, failed);
     bool refused = false;
     const auto question = [&]() {
         if (args.isSet(u"append"))
@@ -151,13 +157,11 @@ int runWavcut(Context& context, const ArgParser& args)
     if (args.positionals().isEmpty())
         return usage(context, u"wavcut"_s, u"no FILE given"_s);
     bool failed = false;
-    const FileSet files = fileSet(context, args, args.positionals(), failed);
+    const FileSet files = filesOnly(context, args, args.positionals(), failed);
     int status = failed ? ExitFailed : ExitOk;
     ProgressBar progress(context.io, u"Cutting"_s);
     for (qsizetype i = 0; i < files.size(); ++i) {
         progress.update(i + 1, files.size());
-        if (HasFileAttributes(files[i], FileAttribute::Directory))
-            continue;
         const WaveCutResult r = removeWaveHeader(files[i]);
         if (!r.status.ok()) {
             context.fail(files[i], r.status.message());

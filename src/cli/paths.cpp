@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/paths.h"
 
+#include "core/fileattributes.h"
 #include "core/settingskeys.h"
 #include "core/status.h"
 
@@ -29,6 +30,30 @@ FileSet gatherPaths(Context& context, const QStringList& paths, bool& failed)
             continue;
         }
         files.append(path);
+    }
+    return files;
+}
+
+FileSet filesOf(Context& context, const QStringList& paths, bool recursive, const FileMask& mask,
+                bool& failed)
+{
+    const FileSet given = gatherPaths(context, paths, failed);
+    FileSet files;
+    if (!recursive) {
+        for (const QString& path : given) {
+            if (!HasFileAttributes(path, FileAttribute::Directory))
+                files.append(path);
+        }
+        return files;
+    }
+    const QList<PathError> errors =
+        ExpandRecursive(given, mask, [&](const QString& path, bool isDirectory) {
+            if (!isDirectory)
+                files.append(path);
+        });
+    for (const PathError& e : errors) {
+        context.fail(e.path, e.message);
+        failed = true;
     }
     return files;
 }

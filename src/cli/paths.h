@@ -14,4 +14,9 @@ FileSet gatherPaths(Context& context, const QStringList& paths, bool& failed);
 /// The explorer view's filter mask from the settings (first line of "dateienliste_Filters").
 QString explorerMask(const Context& context);
 
+/// The files (no directories) among the given paths; with `recursive` every directory is
+/// replaced by the files inside it that match `mask`. Failures are reported and set `failed`.
+FileSet filesOf(Context& context, const QStringList& paths, bool recursive, const FileMask& mask,
+                bool& failed);
+
 } // namespace varnolite::cli
