@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // MPEG and WAV analysis on any bytes: no crash, no read outside the buffer, no division by
-// zero, and values that stay within what the bytes allow.
+// zero, values that stay within what the bytes allow, and the same results when the bytes are
+// read through the block cache the file readers use.
 #include "core/bytesource.h"
 #include "tags/fileinfo.h"
 #include "tags/mpeg.h"
@@ -42,5 +43,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WaveHeader w;
     if (ReadWaveHeader(source, w))
         check(WaveSeconds(w) >= 0 && !waveLabels(w, qint64(size)).length.isEmpty());
+
+    // Small blocks, so that reads cross them often.
+    const CachedSource cached(source, 64, 3);
+    StreamInfo viaCache;
+    check(AnalyzeMpegFile(cached, viaCache) == result);
+    check(viaCache.duration == s.duration && viaCache.bitrate == s.bitrate &&
+          viaCache.frameLength == s.frameLength && viaCache.encoder == s.encoder);
+    const MpegMeasurement m2 = MeasureMpegLength(cached);
+    check(m2.ok == m.ok && m2.bitrate == m.bitrate && m2.seconds == m.seconds);
+    for (qint64 offset : {qint64(0), qint64(size / 2), qint64(size) - 3}) {
+        for (qint64 length : {qint64(0), qint64(1), qint64(70), qint64(200)})
+            check(cached.read(offset, length) == source.read(offset, length));
+    }
     return 0;
 }
