@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/integers.h"
 
+#include <limits>
+
 namespace varnolite {
 
 std::optional<qint32> parsePlatformInteger(QStringView text)
@@ -12,7 +14,7 @@ std::optional<qint32> parsePlatformInteger(QStringView text)
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
         negative = text[i++] == u'-';
     int base = 10;
-    if (i < text.size() && text[i] == u'$') {
+    if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
         base = 16;
         ++i;
     } else if (i + 1 < text.size() && text[i] == u'0' &&
@@ -45,6 +47,19 @@ std::optional<qint32> parsePlatformInteger(QStringView text)
     if (negative ? value > 0x80000000ull : value > 0x7FFFFFFFull)
         return std::nullopt;
     return negative ? qint32(-qint64(value)) : qint32(value);
+}
+
+qint32 looseNumber(QStringView text)
+{
+    if (const std::optional<qint32> n = parsePlatformInteger(text))
+        return *n;
+    qint64 value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            break;
+        value = qMin<qint64>(value * 10 + (c.unicode() - u'0'), std::numeric_limits<qint32>::max());
+    }
+    return qint32(value);
 }
 
 } // namespace varnolite

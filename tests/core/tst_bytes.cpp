@@ -14,6 +14,8 @@ class TestBytes : public QObject
 private Q_SLOTS:
     void platformIntegers_data();
     void platformIntegers();
+    void looseNumbers_data();
+    void looseNumbers();
     void readerStopsAtTheEnd();
     void sourcesReadOnlyWhatIsThere();
 };
@@ -30,6 +32,8 @@ void TestBytes::platformIntegers_data()
     QTest::newRow("trailing blank") << u"42 "_s << false << 0;
     QTest::newRow("hex dollar") << u"$FF"_s << true << 255;
     QTest::newRow("hex 0x") << u"0x1f"_s << true << 31;
+    QTest::newRow("hex x") << u"x1f"_s << true << 31;
+    QTest::newRow("hex X with sign") << u"-X10"_s << true << -16;
     QTest::newRow("hex all bits") << u"$FFFFFFFF"_s << true << -1;
     QTest::newRow("largest") << u"2147483647"_s << true << 2147483647;
     QTest::newRow("smallest") << u"-2147483648"_s << true << int(-2147483648LL);
@@ -50,6 +54,26 @@ void TestBytes::platformIntegers()
     QCOMPARE(n.has_value(), valid);
     if (valid)
         QCOMPARE(*n, value);
+}
+
+void TestBytes::looseNumbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("whole number") << u" -3"_s << -3;
+    QTest::newRow("hex") << u"$10"_s << 16;
+    QTest::newRow("leading digits") << u"12ab"_s << 12;
+    QTest::newRow("sign and junk") << u"-3x"_s << 0;
+    QTest::newRow("no digits") << u"abc"_s << 0;
+    QTest::newRow("empty") << QString() << 0;
+    QTest::newRow("huge leading digits") << u"99999999999999a"_s << 2147483647;
+}
+
+void TestBytes::looseNumbers()
+{
+    QFETCH(QString, text);
+    QFETCH(int, value);
+    QCOMPARE(looseNumber(text), value);
 }
 
 void TestBytes::readerStopsAtTheEnd()
