@@ -5,6 +5,13 @@ using namespace Qt::StringLiterals;
 
 namespace varnolite::cli {
 
+int OptionSpec::valueCount() const
+{
+    if (valueName.isEmpty())
+        return 0;
+    return valueName.contains(u' ') ? 2 : 1;
+}
+
 ArgParser::ArgParser(QList<OptionSpec> options)
     : m_options(std::move(options))
 {
@@ -53,24 +60,31 @@ bool ArgParser::parse(const QStringList& args)
             m_error = u"unknown option %1"_s.arg(isLong ? u"--"_s + name : u"-"_s + name);
             return false;
         }
-        if (spec->valueName.isEmpty()) {
+        if (spec->valueCount() == 0) {
             if (attached && isLong) {
                 m_error = u"option --%1 takes no value"_s.arg(name);
                 return false;
             }
             if (attached)
                 pending.prepend(u"-"_s + *attached); // "-rv" is "-r -v"
-            m_given.append({spec, QString()});
+            m_given.append({spec, QStringList()});
             continue;
         }
-        if (!attached) {
+        if (spec->optionalValue) {
+            m_given.append({spec, attached ? QStringList{*attached} : QStringList{}});
+            continue;
+        }
+        QStringList values;
+        if (attached)
+            values.append(*attached);
+        while (values.size() < spec->valueCount()) {
             if (pending.isEmpty()) {
                 m_error = u"option %1 needs a value (%2)"_s.arg(arg, spec->valueName);
                 return false;
             }
-            attached = pending.takeFirst();
+            values.append(pending.takeFirst());
         }
-        m_given.append({spec, *attached});
+        m_given.append({spec, values});
     }
     return true;
 }
@@ -87,17 +101,35 @@ bool ArgParser::isSet(QStringView name) const
 
 QString ArgParser::value(QStringView name, const QString& fallback) const
 {
-    const QStringList all = values(name);
-    return all.isEmpty() ? fallback : all.back();
+    const OptionSpec* spec = find(name);
+    for (qsizetype i = m_given.size() - 1; i >= 0; --i) {
+        if (m_given[i].first == spec)
+            return m_given[i].second.isEmpty() ? fallback : m_given[i].second.front();
+    }
+    return fallback;
 }
 
 QStringList ArgParser::values(QStringView name) const
 {
     const OptionSpec* spec = find(name);
     QStringList result;
-    for (const auto& [given, value] : m_given) {
+    for (const auto& [given, values] : m_given) {
         if (given == spec)
-            result.append(value);
+            result.append(values);
+    }
+    return result;
+}
+
+QList<std::pair<QString, QStringList>> ArgParser::given(const QStringList& names) const
+{
+    QList<std::pair<QString, QStringList>> result;
+    for (const auto& [spec, values] : m_given) {
+        for (const QString& name : names) {
+            if (spec->names.contains(name)) {
+                result.append({spec->names.back(), values});
+                break;
+            }
+        }
     }
     return result;
 }
@@ -110,7 +142,9 @@ QString ArgParser::optionsHelp() const
         for (const QString& n : spec.names)
             forms.append(n.size() == 1 ? u"-"_s + n : u"--"_s + n);
         QString left = u"  "_s + forms.join(u", "_s);
-        if (!spec.valueName.isEmpty())
+        if (spec.optionalValue)
+            left += u"[="_s + spec.valueName + u']';
+        else if (!spec.valueName.isEmpty())
             left += u' ' + spec.valueName;
         lines.append(left.leftJustified(28) + u' ' + spec.help);
     }

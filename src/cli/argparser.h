@@ -12,8 +12,12 @@ namespace varnolite::cli {
 struct OptionSpec
 {
     QStringList names; // without dashes; one letter means a short option: {"r", "recursive"}
-    QString valueName; // empty for a flag
+    QString valueName; // empty for a flag; "X Y" (two words) for an option taking two values
     QString help;
+    /// The value may be left out ("--opt" or "--opt=VALUE", never a separate argument).
+    bool optionalValue = false;
+
+    int valueCount() const;
 };
 
 class ArgParser
@@ -28,8 +32,10 @@ public:
     bool isSet(QStringView name) const;
     /// The last value given for the option, or `fallback`.
     QString value(QStringView name, const QString& fallback = QString()) const;
-    /// Every value given for the option, in order.
+    /// Every value given for the option, in order (an option with two values gives both).
     QStringList values(QStringView name) const;
+    /// The options among `names` as given, in order: the option's first name and its value(s).
+    QList<std::pair<QString, QStringList>> given(const QStringList& names) const;
     const QStringList& positionals() const { return m_positionals; }
 
     /// The option list for a help text, one option a line.
@@ -39,7 +45,7 @@ private:
     const OptionSpec* find(QStringView name) const;
 
     QList<OptionSpec> m_options;
-    QList<std::pair<const OptionSpec*, QString>> m_given;
+    QList<std::pair<const OptionSpec*, QStringList>> m_given;
     QStringList m_positionals;
     QString m_error;
 };
