@@ -86,10 +86,14 @@ int run(const QStringList& args, Console& io);
 /// The subcommands, in the order the help lists them.
 const QList<Command>& commands();
 
+Command actionsCommand();
+Command exprCommand();
 Command filesCommand();
 Command infoCommand();
 Command jolietCommand();
+Command namesCommand();
 Command playlistCommand();
+Command regexCommand();
 Command reportCommand();
 Command renameCommand();
 Command settingsCommand();
