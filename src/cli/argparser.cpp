@@ -146,6 +146,11 @@ QString ArgParser::optionsHelp() const
             left += u"[="_s + spec.valueName + u']';
         else if (!spec.valueName.isEmpty())
             left += u' ' + spec.valueName;
+        // A form too long for the column puts its help on the next line.
+        if (left.size() > 28) {
+            lines.append(left);
+            left.clear();
+        }
         lines.append(left.leftJustified(28) + u' ' + spec.help);
     }
     return lines.join(u'\n') + u'\n';
