@@ -425,7 +425,7 @@ QString targetInDirectory(const QString& entry, const QString& newName)
         if (c == u'/' || c.unicode() < 32)
             c = u'_';
     }
-    if (name == u"." || name == u"..")
+    if (name.isEmpty() || name == u"." || name == u"..")
         name = u"_"_s;
     return addTrailingSeparator(directoryOf(entry)) + name;
 }

@@ -134,8 +134,8 @@ QString noFilesMessage();
 QString examplePrefix();
 
 /// The new full path of an entry renamed to `newName` in its own directory. The name can never
-/// leave that directory: "/" and control characters become "_", and a name "." or ".." becomes
-/// "_".
+/// leave that directory: "/" and control characters become "_", and an empty name, "." or ".."
+/// becomes "_".
 QString targetInDirectory(const QString& entry, const QString& newName);
 
 } // namespace varnolite

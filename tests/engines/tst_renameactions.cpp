@@ -266,8 +266,9 @@ void TestRenameActions::batchRenamesContentBeforeItsDirectory()
     const RenameBatch batch = BuildActionBatch(set, o);
     QCOMPARE(batch.targets, (QStringList{dir.filePath(u"my album"_s),
                                          dir.filePath(u"my_album/my song.mp3"_s)}));
-    // A name made "." or ".." or with "/" never leaves its directory.
+    // A name made empty, "." or ".." or with "/" never leaves its directory.
     QCOMPARE(targetInDirectory(u"/m/a"_s, u".."_s), u"/m/_"_s);
+    QCOMPARE(targetInDirectory(u"/m/a"_s, QString()), u"/m/_"_s);
     QCOMPARE(targetInDirectory(u"/m/a"_s, u"x/../y"_s), u"/m/x_.._y"_s);
 }
 
