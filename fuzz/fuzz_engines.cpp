@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The name engines on random input: the command lists and piece patterns of the rename action
-// language, and the rename actions with random options. No crash, no hang, no out-of-range
-// access; results stay bounded.
+// language, the rename actions with random options, and a regular-expression replacement. No
+// crash, no hang, no out-of-range access; results stay bounded, and a batch target stays in its
+// entry's directory.
 #include "engines/actionlanguage.h"
+#include "engines/regexlist.h"
 #include "engines/renameactions.h"
 
 #include <cstdint>
 #include <cstdlib>
 
 using namespace varnolite;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -16,6 +19,15 @@ void check(bool condition)
 {
     if (!condition)
         std::abort();
+}
+
+// The target of an entry "/d/e" renamed to `name` is a plain name in "/d/".
+void checkStaysInDirectory(const QString& name)
+{
+    const QString target = targetInDirectory(u"/d/e"_s, name);
+    check(target.startsWith(u"/d/"_s));
+    const QString leaf = target.sliced(3);
+    check(!leaf.isEmpty() && !leaf.contains(u'/') && leaf != u"." && leaf != u"..");
 }
 
 } // namespace
@@ -43,6 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString expressed =
         ApplyExpression(name, bits & 2 ? EntryKind::Directory : EntryKind::File, e, context);
     check(expressed.size() < 1 << 24);
+    checkStaysInDirectory(expressed);
     check(cutByPattern(field(1), name).size() <= kMaxPieces);
 
     RenameActionOptions o;
@@ -78,5 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkRenameActions(o);
     const QString acted = ApplyRenameActions(name, o);
     check(acted.size() < 1 << 24);
+    checkStaysInDirectory(acted);
+
+    // A short expression on a short name: the match limits end any backtracking.
+    if (const auto replaced = RegexReplace(name.left(256), field(17).left(64), field(18).left(16)))
+        checkStaysInDirectory(*replaced);
     return 0;
 }

@@ -98,6 +98,10 @@ QString ReplaceEvery(QStringView name, QStringView x, QStringView y)
         // The dot of a three-letter extension stays.
         if (x == u"." && i + 1 == out.size() - 3)
             continue;
+        // A growing replacement stops at the length limit (a command list that repeats it, or
+        // an empty x, would otherwise double the name again and again).
+        if (y.size() > x.size() && out.size() + y.size() - x.size() > kMaxInsertedName)
+            break;
         out.replace(i, x.size(), y.toString());
         i += y.size();
     }

@@ -15,7 +15,7 @@ namespace varnolite {
 /// Every occurrence of `x` replaced by `y`, scanning left to right; after a replacement the
 /// character right after the inserted text is not examined. A "." standing fourth from the end
 /// (the dot of a three-letter extension) is never replaced. An empty `x` puts `y` before every
-/// character.
+/// character. A replacement that makes the name longer stops at 4096 characters.
 QString ReplaceEvery(QStringView name, QStringView x, QStringView y);
 
 /// The first occurrence of `x` replaced by `y`; an empty `x` changes nothing.

@@ -20,6 +20,7 @@ private Q_SLOTS:
     void expressions_data();
     void expressions();
     void pieceTableHoldsAHundred();
+    void repeatedCommandsStayBounded();
     void expressionFiles();
     void commandMenu();
     void batchTellsDirectoriesFromFiles();
@@ -145,6 +146,17 @@ void TestActionLanguage::pieceTableHoldsAHundred()
     const QString file = name + u".mp3"_s;
     QCOMPARE(ApplyExpression(file, EntryKind::File, e, ActionContext{}),
              u"025.mp3"_s);
+}
+
+void TestActionLanguage::repeatedCommandsStayBounded()
+{
+    // Each command would triple the name: thirty of them must neither hang nor exhaust memory.
+    ActionContext separatorless;
+    separatorless.separator.clear();
+    for (const QString& command : {u"s(/ab)"_s, u"insP(x)"_s}) {
+        const QString result = RunActionList(command.repeated(30), u"song"_s, separatorless);
+        QVERIFY2(result.size() > 1000 && result.size() <= 4096, qPrintable(command));
+    }
 }
 
 void TestActionLanguage::expressionFiles()

@@ -139,6 +139,9 @@ void TestRenameActions::operations_data()
     row("huge insert is bounded", u"a"_s,
         [](QStringView n) { return QString::number(EditAtPosition(n, 1, 2147483647, PositionEdit::Insert, u"x").size()); },
         u"4096"_s);
+    row("growing replacement is bounded", QString(3000, u'a'),
+        [](QStringView n) { return QString::number(ReplaceEvery(n, u"", u"xy").size()); },
+        u"4096"_s);
 
     row("swap", u"01 Artist - Title.mp3"_s, swap(), u"01 Title - Artist.mp3"_s);
     row("swap without number", u"Artist - Title.mp3"_s, swap(), u"Title - Artist.mp3"_s);
