@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ApplyExpression(name, bits & 2 ? EntryKind::Directory : EntryKind::File, e, context);
     check(expressed.size() < 1 << 24);
     checkStaysInDirectory(expressed);
-    check(cutByPattern(field(1), name).size() <= kMaxPieces);
+    check(cutExpressionPieces(field(1), name).size() <= kMaxPieces);
 
     RenameActionOptions o;
     o.removeGroupName = bits & (1 << 2);

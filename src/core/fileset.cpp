@@ -5,6 +5,7 @@
 #include "core/fileattributes.h"
 #include "core/paths.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <algorithm>
@@ -151,6 +152,21 @@ QList<PathError> ExpandRecursive(FileSet& files, const FileMask& mask)
         ExpandRecursive(files, mask, [&](const QString& path, bool) { expanded.append(path); });
     files = std::move(expanded);
     return errors;
+}
+
+QStringList fileStemsWithExtension(const QString& directory, QStringView extension)
+{
+    const QString folded = foldedCopy(extension);
+    QStringList stems;
+    const QStringList names =
+        QDir(directory).entryList({QStringLiteral("*") + extension}, QDir::Files | QDir::Hidden);
+    for (const QString& name : names) {
+        if (name.size() > extension.size() && endsWithCaseless(name, folded))
+            stems.append(name.chopped(extension.size()));
+    }
+    std::sort(stems.begin(), stems.end(),
+              [](const QString& a, const QString& b) { return compareCaseless(a, b) < 0; });
+    return stems;
 }
 
 } // namespace varnolite

@@ -42,4 +42,8 @@ using EntryVisitor = std::function<void(const QString& path, bool isDirectory)>;
 QList<PathError> ExpandRecursive(const FileSet& files, const FileMask& mask,
                                  const EntryVisitor& visit);
 
+/// The names of the files of a directory whose extension is `extension` (".vtn"; any letter
+/// case), without it, sorted without regard to case. A directory that cannot be read has none.
+QStringList fileStemsWithExtension(const QString& directory, QStringView extension);
+
 } // namespace varnolite

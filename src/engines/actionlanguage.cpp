@@ -139,9 +139,9 @@ QString RunActionList(QString list, QStringView name, const ActionContext& conte
     return result;
 }
 
-QList<Texpstrarr> cutByPattern(QString v, QString w)
+PieceTable cutExpressionPieces(QString v, QString w)
 {
-    QList<Texpstrarr> slots;
+    PieceTable slots;
     while (v.contains(u'%')) {
         if (slots.size() >= kMaxPieces)
             break; // the table is full: further placeholders are ignored
@@ -176,27 +176,6 @@ QList<Texpstrarr> cutByPattern(QString v, QString w)
     return slots;
 }
 
-QString fillFromPieces(QStringView pattern, const QList<Texpstrarr>& pieces)
-{
-    QString out;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        if (pattern[i] != u'%') {
-            out += pattern[i];
-            continue;
-        }
-        if (i + 1 >= pattern.size())
-            break;
-        const QChar key = pattern[++i];
-        for (const Texpstrarr& piece : pieces) {
-            if (piece.used && piece.key == key) {
-                out += piece.value;
-                break;
-            }
-        }
-    }
-    return out;
-}
-
 QString ApplyExpression(QStringView entryName, EntryKind kind, const Expression& e,
                         const ActionContext& context)
 {
@@ -213,7 +192,7 @@ QString ApplyExpression(QStringView entryName, EntryKind kind, const Expression&
             result = name;
         from = to = u"%a"_s;
     }
-    const QString built = fillFromPieces(to, cutByPattern(from, name));
+    const QString built = FillFromPieces(to, cutExpressionPieces(from, name));
     if (kind == EntryKind::Directory)
         result = built;
     else if (!built.isEmpty())
@@ -277,13 +256,7 @@ Status writeExpressionFile(const QString& path, const Expression& e)
 
 QStringList listExpressionFiles(const QString& directory)
 {
-    QStringList names;
-    const QStringList files =
-        QDir(addTrailingSeparator(directory)).entryList({u"*.qxn"_s}, QDir::Files, QDir::Name);
-    for (const QString& f : files)
-        names.append(f.chopped(4));
-    names.sort();
-    return names;
+    return fileStemsWithExtension(directory, u".qxn");
 }
 
 const QList<CommandMenuEntry>& commandMenu()

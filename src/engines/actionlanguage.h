@@ -7,6 +7,7 @@
 #include "core/fileset.h"
 #include "core/renamepipeline.h"
 #include "core/status.h"
+#include "engines/piecetable.h"
 
 #include <QList>
 #include <QString>
@@ -27,23 +28,13 @@ struct ActionContext
 /// without the arguments they need change nothing.
 QString RunActionList(QString list, QStringView name, const ActionContext& context);
 
-/// One slot of the piece table: a key character and a value.
-struct Texpstrarr
-{
-    QChar key;
-    QString value;
-    bool used = false; // a "%" at the end of the pattern leaves its slot without key and value
-};
-
-/// The piece table holds at most this many slots; further placeholders are ignored.
+/// The piece table of an expression holds at most this many slots; further placeholders are
+/// ignored.
 inline constexpr qsizetype kMaxPieces = 100;
 
-/// Cuts `name` into pieces by the "Von" pattern (see ApplyExpression).
-QList<Texpstrarr> cutByPattern(QString pattern, QString name);
-
-/// Builds a text from the "Nach" pattern and the pieces: "%k" gives the first piece with key k
-/// (nothing when there is none); a "%" at the very end gives nothing.
-QString fillFromPieces(QStringView pattern, const QList<Texpstrarr>& pieces);
+/// Cuts `name` into pieces by the "Von" pattern (see ApplyExpression); the "Nach" pattern is
+/// filled from them by FillFromPieces.
+PieceTable cutExpressionPieces(QString pattern, QString name);
 
 enum class ActionsApplyTo { Source, Result }; // "Quelle", "Ergebnis"
 

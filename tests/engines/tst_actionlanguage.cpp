@@ -138,7 +138,7 @@ void TestActionLanguage::pieceTableHoldsAHundred()
         pattern += u'%' + QChar(u'A' + i % 26) + u'-';
         name += QString::number(i) + u'-';
     }
-    const QList<Texpstrarr> pieces = cutByPattern(pattern, name + u".mp3"_s);
+    const PieceTable pieces = cutExpressionPieces(pattern, name + u".mp3"_s);
     QCOMPARE(pieces.size(), kMaxPieces);
     QCOMPARE(pieces.front().value, u"0"_s);
     // Usable, and nothing read outside the table.
