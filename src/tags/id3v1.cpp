@@ -142,4 +142,25 @@ WriteTagResult updateTag(const QString& path, const std::function<void(Id3v1Tag&
     return writeTo(file.value(), tag, options);
 }
 
+WriteTagResult updateTagIf(const QString& path,
+                           const std::function<bool(Id3v1Tag&, bool hadTag)>& change,
+                           const WriteTagOptions& options)
+{
+    auto file = FileUpdate::open(path, options.readOnly);
+    WriteTagResult result;
+    if (!file.ok()) {
+        result.status = file.status();
+        return result;
+    }
+    Id3v1Tag tag;
+    const bool hadTag = ReadTag(file.value(), tag);
+    if (hadTag)
+        tag.fileName = path;
+    if (!change(tag, hadTag)) {
+        result.unchanged = true;
+        return result;
+    }
+    return writeTo(file.value(), tag, options);
+}
+
 } // namespace varnolite

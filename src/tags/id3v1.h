@@ -55,4 +55,10 @@ WriteTagResult WriteTag(const QString& path, const Id3v1Tag& tag, const WriteTag
 WriteTagResult updateTag(const QString& path, const std::function<void(Id3v1Tag&)>& change,
                          const WriteTagOptions& options);
 
+/// updateTag where `change` also learns whether the file had a tag, and decides whether
+/// anything is written: false leaves the file as it is (the result then says unchanged).
+WriteTagResult updateTagIf(const QString& path,
+                           const std::function<bool(Id3v1Tag&, bool hadTag)>& change,
+                           const WriteTagOptions& options);
+
 } // namespace varnolite
