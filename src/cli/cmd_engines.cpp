@@ -4,6 +4,7 @@
 #include "cli/cli.h"
 #include "cli/paths.h"
 #include "cli/renameflow.h"
+#include "cli/settingsvalues.h"
 
 #include "core/fileattributes.h"
 #include "core/paths.h"
@@ -22,28 +23,21 @@ namespace {
 // unless --blank and --separator are given.
 ActionContext engineContext(const Context& context, const ArgParser& args)
 {
-    const auto doc = context.settings().load();
-    const ValueMap options =
-        ValueMap::effective(optionsStorage(), doc.ok() ? doc.value() : IniDocument());
     ActionContext c;
-    const QString choice = options.textValue(u"zwischenraumwahl_Text", u"Leerzeichen"_s);
-    c.blankReplacement = choice == u"Leerzeichen"    ? u" "_s
-                         : choice == u"Unterstriche" ? u"_"_s
-                         : choice == u"Punkte"       ? u"."_s
-                                                     : choice;
-    c.separator = options.textValue(u"trenner_Text", u"-"_s);
-    if (args.isSet(u"blank"))
-        c.blankReplacement = args.value(u"blank");
-    if (args.isSet(u"separator"))
-        c.separator = args.value(u"separator");
+    c.blankReplacement = blankReplacement(context, args);
+    c.separator = args.isSet(u"separator")
+                      ? args.value(u"separator")
+                      : optionsValues(context).textValue(u"trenner_Text", u"-"_s);
     return c;
 }
 
 const QList<OptionSpec>& commonEngineOptions()
 {
     static const QList<OptionSpec> options = {
-        {{u"blank"_s}, u"TEXT"_s, u"blank replacement (default: \"Zwischenräume als\" of the settings)"_s},
-        {{u"separator"_s}, u"TEXT"_s, u"standard separator (default: \"Standard Trenner\", \"-\")"_s},
+        blankOption(),
+        {{u"separator"_s},
+         u"TEXT"_s,
+         u"standard separator (default: \"Standard Trenner\", \"-\")"_s},
     };
     return options;
 }
@@ -56,11 +50,16 @@ QList<OptionSpec> actionOptionSpecs()
         {{u"replace-dots"_s}, {}, u"2: ... or dots (the extension's dot stays) ..."_s},
         {{u"with"_s}, u"TEXT"_s, u"2: ... by TEXT (default a blank; \"\" deletes)"_s},
         {{u"cut-to-number"_s}, {}, u"3: cut everything before the first two-digit number"_s},
-        {{u"unbracket"_s}, u"numbers|any"_s, u"4: remove brackets around two-digit numbers, or the first pair"_s},
+        {{u"unbracket"_s},
+         u"numbers|any"_s,
+         u"4: remove brackets around two-digit numbers, or the first pair"_s},
         {{u"where"_s}, u"front|anywhere"_s, u"4: at the front of the name (default) or anywhere"_s},
         {{u"collapse-spaces"_s}, {}, u"5: make every run of blanks one blank"_s},
         {{u"pad-number"_s}, {}, u"6: make a leading one-digit number two digits"_s},
-        {{u"space-before-capitals"_s}, u"TEXT"_s, u"7: insert TEXT (default a blank) before capitals"_s, true},
+        {{u"space-before-capitals"_s},
+         u"TEXT"_s,
+         u"7: insert TEXT (default a blank) before capitals"_s,
+         true},
         {{u"replace-first"_s}, u"X Y"_s, u"8: replace the first X by Y"_s},
         {{u"replace-every"_s}, u"X Y"_s, u"8: replace every X by Y"_s},
         {{u"delete-at"_s}, u"POS COUNT"_s, u"9: delete COUNT characters at POS (from 1)"_s},
@@ -68,7 +67,10 @@ QList<OptionSpec> actionOptionSpecs()
         {{u"swap-artist-title"_s}, {}, u"10: \"artist - title\" becomes \"title - artist\""_s},
         {{u"add"_s}, u"N"_s, u"11: add N to the leading number"_s},
         {{u"case"_s}, u"Aaa|Aa|AA|aa"_s, u"12: sentence case, word case, upper, lower"_s},
-        {{u"space-parts"_s}, u"TEXT"_s, u"13: put TEXT (default a blank) around the separator"_s, true},
+        {{u"space-parts"_s},
+         u"TEXT"_s,
+         u"13: put TEXT (default a blank) around the separator"_s,
+         true},
     };
     o += commonEngineOptions();
     return o;
@@ -157,7 +159,9 @@ QList<OptionSpec> exprOptionSpecs()
         {{u"from"_s}, u"PATTERN"_s, u"the \"Von\" pattern that cuts the old name into %x pieces"_s},
         {{u"to"_s}, u"PATTERN"_s, u"the \"Nach\" pattern that builds the new name"_s},
         {{u"commands"_s}, u"LIST"_s, u"command list, e.g. \"s(_/ )gk(Aa)\""_s},
-        {{u"apply-to"_s}, u"source|result"_s, u"run the commands on the old name or on the result (default)"_s},
+        {{u"apply-to"_s},
+         u"source|result"_s,
+         u"run the commands on the old name or on the result (default)"_s},
         {{u"file"_s}, u"FILE.qxn"_s, u"read the three fields from an expression file"_s},
     };
     o += commonEngineOptions();
@@ -229,7 +233,8 @@ std::optional<QList<RegexRule>> regexRules(Context& context, const ArgParser& ar
 
 QList<OptionSpec> renamingOptions(QList<OptionSpec> engine)
 {
-    engine.prepend({{u"r"_s, u"recursive"_s}, {}, u"rename the content of directories too (content first)"_s});
+    engine.prepend(
+        {{u"r"_s, u"recursive"_s}, {}, u"rename the content of directories too (content first)"_s});
     engine += renameFlowOptions();
     return engine;
 }
@@ -349,10 +354,15 @@ int runNames(Context& context, const ArgParser& args, const QString& engine)
 
 Command namesAction(const QString& engine, QList<OptionSpec> options, const QString& summary)
 {
-    options.append({{u"as-directory"_s}, {}, u"treat the names as directories (no extension added back)"_s});
-    return {engine, summary, u"[options] NAME..."_s,
-            u"Prints, one line per NAME, what the engine makes of it: what the live example shows."_s,
-            options, [engine](Context& c, const ArgParser& a) { return runNames(c, a, engine); }};
+    options.append(
+        {{u"as-directory"_s}, {}, u"treat the names as directories (no extension added back)"_s});
+    return {
+        engine,
+        summary,
+        u"[options] NAME..."_s,
+        u"Prints, one line per NAME, what the engine makes of it: what the live example shows."_s,
+        options,
+        [engine](Context& c, const ArgParser& a) { return runNames(c, a, engine); }};
 }
 
 } // namespace
@@ -365,7 +375,8 @@ Command actionsCommand()
         u"[actions] [-r] [rename options] PATH..."_s,
         u"Applies the chosen clean-up actions to each file name (extension included), always in\n"
         "the fixed order 1 to 13 below, whatever order they are given in, then replaces the\n"
-        "characters * / : < > ? \\ | by \"_\" and \" by '. A renaming command: previewed, asked for,\n"
+        "characters * / : < > ? \\ | by \"_\" and \" by '. A renaming command: previewed, asked "
+        "for,\n"
         "logged for undo. A position, count or increment that is not a whole number renames\n"
         "nothing (exit 2)."_s,
         renamingOptions(actionOptionSpecs()),
@@ -379,10 +390,13 @@ Command exprCommand()
         u"expr"_s,
         u"rename files by the rename action language"_s,
         u"[--from PATTERN] [--to PATTERN] [--commands LIST] [--apply-to source|result] [--file FILE.qxn] [-r] PATH..."_s,
-        u"The \"Von\" pattern cuts each name (without extension) into pieces named by %x codes, the\n"
+        u"The \"Von\" pattern cuts each name (without extension) into pieces named by %x codes, "
+        u"the\n"
         "\"Nach\" pattern builds the new name from them, and the extension is added back (not for\n"
-        "directories). The command list (s, fs, gk, ins, del, del2#, rembr, short, exp#, insA, flip,\n"
-        "add, insP, rmgroup, regexp) runs on the result, or with --apply-to source on the old name.\n"
+        "directories). The command list (s, fs, gk, ins, del, del2#, rembr, short, exp#, insA, "
+        "flip,\n"
+        "add, insP, rmgroup, regexp) runs on the result, or with --apply-to source on the old "
+        "name.\n"
         "--file reads the three fields from a \".qxn\" file; the other options override it."_s,
         renamingOptions(exprOptionSpecs()),
         runExpr,
@@ -397,7 +411,8 @@ Command regexCommand()
         u"(--rule 'EXPR => REPLACEMENT')... [--rules FILE.rex]... [-r] PATH..."_s,
         u"The rules, in the order given, form the list; it runs from its last entry to its first\n"
         "on each name without its extension. Every match is replaced by the replacement taken\n"
-        "literally (\"$1\" stays \"$1\"); matching is case-sensitive. A rule that is empty, \"()\" or\n"
+        "literally (\"$1\" stays \"$1\"); matching is case-sensitive. A rule that is empty, \"()\" "
+        "or\n"
         "does not compile renames nothing (exit 2)."_s,
         renamingOptions(regexOptionSpecs()),
         runRegex,
@@ -406,12 +421,16 @@ Command regexCommand()
 
 Command namesCommand()
 {
-    Command names{u"names"_s, u"show what an engine makes of names"_s, {},
-                  u"Prints, for bare names (no files needed), what an engine would make of them:\n"
-                  "exactly one line per name, the new name (the name itself when nothing changes).\n"
-                  "For regex, a name for which the list is invalid is printed unchanged and the\n"
-                  "message goes to stderr (exit 1)."_s,
-                  {}, {}};
+    Command names{
+        u"names"_s,
+        u"show what an engine makes of names"_s,
+        {},
+        u"Prints, for bare names (no files needed), what an engine would make of them:\n"
+        "exactly one line per name, the new name (the name itself when nothing changes).\n"
+        "For regex, a name for which the list is invalid is printed unchanged and the\n"
+        "message goes to stderr (exit 1)."_s,
+        {},
+        {}};
     names.subcommands = {
         namesAction(u"actions"_s, actionOptionSpecs(), u"the clean-up actions"_s),
         namesAction(u"expr"_s, exprOptionSpecs(), u"the rename action language"_s),

@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "cli/paths.h"
 #include "cli/progressbar.h"
+#include "cli/settingsvalues.h"
 
 #include "core/fileattributes.h"
 #include "core/integers.h"
@@ -23,33 +24,6 @@ using namespace Qt::StringLiterals;
 namespace varnolite::cli {
 
 namespace {
-
-struct TagSettings
-{
-    ReadOnlyFiles readOnly = ReadOnlyFiles::Override;
-    bool useLyrics3 = true;
-};
-
-// The settings file's "Schreibschutz beachten" and "Lyrics3v2.00 Tag benutzen", then the flags.
-TagSettings tagSettings(const Context& context, const ArgParser& args)
-{
-    const auto doc = context.settings().load();
-    const ValueMap options =
-        ValueMap::effective(optionsStorage(), doc.ok() ? doc.value() : IniDocument());
-    TagSettings s;
-    bool respect = options.boolValue(u"achtungschreibschutz_Checked");
-    s.useLyrics3 = options.boolValue(u"lyrcstag_Checked", true);
-    if (args.isSet(u"respect-readonly"))
-        respect = true;
-    if (args.isSet(u"ignore-readonly"))
-        respect = false;
-    if (args.isSet(u"lyrics3"))
-        s.useLyrics3 = true;
-    if (args.isSet(u"no-lyrics3"))
-        s.useLyrics3 = false;
-    s.readOnly = respect ? ReadOnlyFiles::Respect : ReadOnlyFiles::Override;
-    return s;
-}
 
 // The files of the arguments: directories expanded with -r, then left out.
 FileSet tagFiles(Context& context, const ArgParser& args, bool& failed)
@@ -311,9 +285,39 @@ int runGenres(Context& context, const ArgParser& args)
 
 const OptionSpec kRecursive{
     {u"r"_s, u"recursive"_s}, {}, u"work on the files inside directories too"_s};
-const OptionSpec kRespect{
-    {u"respect-readonly"_s}, {}, u"leave read-only files alone (\"Schreibschutz beachten\")"_s};
-const OptionSpec kIgnore{{u"ignore-readonly"_s}, {}, u"write read-only files too"_s};
+// The field options of "set", then how tags are written, then -r.
+QList<OptionSpec> setOptions()
+{
+    QList<OptionSpec> o = {
+        {{u"title"_s}, u"TEXT"_s, u"title"_s},
+        {{u"artist"_s}, u"TEXT"_s, u"artist"_s},
+        {{u"album"_s}, u"TEXT"_s, u"album"_s},
+        {{u"year"_s}, u"TEXT"_s, u"year (4 characters)"_s},
+        {{u"comment"_s}, u"TEXT"_s, u"comment (28 characters with a track number)"_s},
+        {{u"track"_s}, u"N"_s, u"track number 0-255 (empty: none)"_s},
+        {{u"genre"_s}, u"NAME|NUMBER"_s, u"genre by name or number; \"-\" for none"_s},
+        {{u"lyrics"_s}, u"TEXT"_s, u"song text (Lyrics3v2)"_s},
+        {{u"lyrics-file"_s}, u"FILE"_s, u"song text from a file"_s},
+        {{u"info"_s}, u"TEXT"_s, u"information text (Lyrics3v2)"_s},
+        {{u"author"_s}, u"TEXT"_s, u"author (Lyrics3v2, 250 characters)"_s},
+        {{u"image-link"_s}, u"LINE"_s, u"image link \"path||description||[mm:ss]\", repeatable"_s},
+    };
+    o += tagWriteOptions();
+    o.append(kRecursive);
+    return o;
+}
+
+QList<OptionSpec> stripOptions()
+{
+    QList<OptionSpec> o = {
+        {{u"all"_s}, {}, u"remove every tag"_s},
+        {{u"id3v2"_s}, {}, u"remove the ID3v2 tag"_s},
+        {{u"lyrics3"_s}, {}, u"remove the Lyrics3 block"_s},
+    };
+    o += tagWriteOptions().sliced(2); // the read-only flags
+    o.append(kRecursive);
+    return o;
+}
 
 } // namespace
 
@@ -335,54 +339,21 @@ Command tagCommand()
          "each file. --json prints an array of objects."_s,
          {kRecursive, {{u"json"_s}, {}, u"print JSON"_s}},
          runShow},
-        {u"set"_s,
-         u"write tag fields"_s,
-         u"[field options] [-r] FILE..."_s,
+        {u"set"_s, u"write tag fields"_s, u"[field options] [-r] FILE..."_s,
          u"Reads each file's tag, changes the fields given and writes it back; fields not given\n"
          "keep their values, a file without a tag gets one. Titles, artists and albums longer\n"
          "than 30 characters, info, lyrics, author and image links go into a Lyrics3v2 block\n"
          "when Lyrics3 is in use (settings \"lyrcstag\", default on). Read-only files are written\n"
          "unless \"Schreibschutz beachten\" is set (settings \"achtungschreibschutz\")."_s,
-         {
-             {{u"title"_s}, u"TEXT"_s, u"title"_s},
-             {{u"artist"_s}, u"TEXT"_s, u"artist"_s},
-             {{u"album"_s}, u"TEXT"_s, u"album"_s},
-             {{u"year"_s}, u"TEXT"_s, u"year (4 characters)"_s},
-             {{u"comment"_s}, u"TEXT"_s, u"comment (28 characters with a track number)"_s},
-             {{u"track"_s}, u"N"_s, u"track number 0-255 (empty: none)"_s},
-             {{u"genre"_s}, u"NAME|NUMBER"_s, u"genre by name or number; \"-\" for none"_s},
-             {{u"lyrics"_s}, u"TEXT"_s, u"song text (Lyrics3v2)"_s},
-             {{u"lyrics-file"_s}, u"FILE"_s, u"song text from a file"_s},
-             {{u"info"_s}, u"TEXT"_s, u"information text (Lyrics3v2)"_s},
-             {{u"author"_s}, u"TEXT"_s, u"author (Lyrics3v2, 250 characters)"_s},
-             {{u"image-link"_s},
-              u"LINE"_s,
-              u"image link \"path||description||[mm:ss]\", repeatable"_s},
-             {{u"no-lyrics3"_s}, {}, u"write no Lyrics3 block"_s},
-             {{u"lyrics3"_s}, {}, u"use Lyrics3 whatever the settings say"_s},
-             kRespect,
-             kIgnore,
-             kRecursive,
-         },
-         runSet},
-        {u"strip"_s,
-         u"remove tags"_s,
-         u"(--all | --id3v2 | --lyrics3) [-r] FILE..."_s,
+         setOptions(), runSet},
+        {u"strip"_s, u"remove tags"_s, u"(--all | --id3v2 | --lyrics3) [-r] FILE..."_s,
          u"--all removes the ID3v1 tag, the Lyrics3 block and the ID3v2 tag; --id3v2 only the\n"
          "ID3v2 tag at the start; --lyrics3 only the Lyrics3 block (the ID3v1 tag is written "
          "back;\n"
          "a file without one receives an empty one). Files with nothing to remove stay byte for\n"
          "byte. The ID3v2 tag is removed by writing the audio data to a new file renamed over\n"
          "the old one."_s,
-         {
-             {{u"all"_s}, {}, u"remove every tag"_s},
-             {{u"id3v2"_s}, {}, u"remove the ID3v2 tag"_s},
-             {{u"lyrics3"_s}, {}, u"remove the Lyrics3 block"_s},
-             kRespect,
-             kIgnore,
-             kRecursive,
-         },
-         runStrip},
+         stripOptions(), runStrip},
         {u"genres"_s,
          u"list the genre table"_s,
          u"[--json]"_s,
