@@ -36,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 4)
         return 0;
-    const quint32 bits = quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 |
-                         quint32(data[3]) << 24;
+    const quint32 bits =
+        quint32(data[0]) | quint32(data[1]) << 8 | quint32(data[2]) << 16 | quint32(data[3]) << 24;
     // The rest: fields separated by line feeds, read as UTF-8 (invalid bytes included).
     const QStringList fields =
         QString::fromUtf8(reinterpret_cast<const char*>(data + 4), qsizetype(size - 4))

@@ -80,8 +80,8 @@ QString runCommand(const QString& command, const QString& args, QString name,
         return EditAtPosition(name, looseNumber(px), looseNumber(py), PositionEdit::Insert, blank);
     }
     if (command == u"DEL")
-        return hasSlash ? EditAtPosition(name, looseNumber(x), looseNumber(y),
-                                         PositionEdit::Delete, context.blankReplacement)
+        return hasSlash ? EditAtPosition(name, looseNumber(x), looseNumber(y), PositionEdit::Delete,
+                                         context.blankReplacement)
                         : name;
     if (command == u"DEL2#")
         return CutToNumber(name);

@@ -36,7 +36,11 @@ inline constexpr qsizetype kMaxPieces = 100;
 /// filled from them by FillFromPieces.
 PieceTable cutExpressionPieces(QString pattern, QString name);
 
-enum class ActionsApplyTo { Source, Result }; // "Quelle", "Ergebnis"
+enum class ActionsApplyTo
+{
+    Source,
+    Result
+}; // "Quelle", "Ergebnis"
 
 struct Expression
 {
@@ -46,7 +50,11 @@ struct Expression
     ActionsApplyTo applyTo = ActionsApplyTo::Result;
 };
 
-enum class EntryKind { File, Directory };
+enum class EntryKind
+{
+    File,
+    Directory
+};
 
 /// The new name (last path component only) of an entry named `name`: the commands on the old
 /// name ("Quelle"), the pieces of "Von" put together by "Nach" (both empty: "%a"), the

@@ -59,8 +59,7 @@ const std::array<TextField, 6>& textFields()
         {TagField::Title, &Id3v1Tag::title, &TypedTag::title, &Tname2tagrec::tagtitel, -1},
         {TagField::Artist, &Id3v1Tag::artist, &TypedTag::artist, &Tname2tagrec::tagartist, -1},
         {TagField::Album, &Id3v1Tag::album, &TypedTag::album, &Tname2tagrec::tagalbum, -1},
-        {TagField::Comment, &Id3v1Tag::comment, &TypedTag::comment, &Tname2tagrec::tagcomment,
-         -1},
+        {TagField::Comment, &Id3v1Tag::comment, &TypedTag::comment, &Tname2tagrec::tagcomment, -1},
         {TagField::Year, &Id3v1Tag::year, &TypedTag::year, &Tname2tagrec::tagyear, 4},
         {TagField::Track, &Id3v1Tag::track, &TypedTag::track, &Tname2tagrec::tagtrack, 3},
     }};
@@ -137,8 +136,8 @@ std::optional<Id3v1Tag> tagToWrite(const QString& path, const Id3v1Tag& old, boo
         tag = ParseNameToTag(fileNameOf(path), directoryOf(path), old, request.pattern);
         if (request.pattern.usePreset) {
             for (const TextField& f : textFields()) {
-                if ((request.pattern.preset.*f.presetPattern).compare(u"%OLD",
-                                                                      Qt::CaseInsensitive) == 0)
+                if ((request.pattern.preset.*f.presetPattern)
+                        .compare(u"%OLD", Qt::CaseInsensitive) == 0)
                     tag.*f.member = old.*f.member;
             }
         }
@@ -154,8 +153,7 @@ std::optional<Id3v1Tag> tagToWrite(const QString& path, const Id3v1Tag& old, boo
     }
     const bool genreLocked = request.isLocked(TagField::Genre);
     if (!genreLocked || (fromName && hasNoGenre(old))) {
-        if (const std::optional<int> genre =
-                genreNumber(request.typed.genre, Qt::CaseInsensitive))
+        if (const std::optional<int> genre = genreNumber(request.typed.genre, Qt::CaseInsensitive))
             tag.genre = *genre;
     }
     if (tag.year.isEmpty() && !old.year.isEmpty())

@@ -40,8 +40,8 @@ const QList<FieldKey>& fieldKeys()
 const Tname2tag& builtinPresets()
 {
     static const Tname2tag presets = {
-        {u"Normal Album"_s, QString(), u"%K-%A (%J)"_s, u"%N %S"_s, u"%S"_s, u"%K"_s,
-         u"Track %N"_s, u"%N"_s, u"%A"_s, u"%J"_s},
+        {u"Normal Album"_s, QString(), u"%K-%A (%J)"_s, u"%N %S"_s, u"%S"_s, u"%K"_s, u"Track %N"_s,
+         u"%N"_s, u"%A"_s, u"%J"_s},
         {u"Sampler/Compilation"_s, QString(), u"%A (%J)"_s, u"%N %K-%S"_s, u"%S"_s, u"%K"_s,
          u"Track %N"_s, u"%N"_s, u"%A"_s, u"%J"_s},
     };
@@ -61,7 +61,8 @@ Tname2tag readPresets(const IniDocument& settings)
         Tname2tagrec preset;
         const QString number = QString::number(i);
         for (const FieldKey& field : fieldKeys())
-            preset.*field.member = settings.value(section, QString(field.key.toString() + number), QString());
+            preset.*field.member =
+                settings.value(section, QString(field.key.toString() + number), QString());
         presets.append(preset);
     }
     return presets;

@@ -287,7 +287,8 @@ QString SwapArtistTitle(QStringView name, QStringView separator, QStringView bla
 
 QString AddToNumber(QStringView name, qint64 increment)
 {
-    const std::optional<qint32> number = parsePlatformInteger(name.first(qMin<qsizetype>(2, name.size())));
+    const std::optional<qint32> number =
+        parsePlatformInteger(name.first(qMin<qsizetype>(2, name.size())));
     if (!number)
         return name.toString();
     const qint64 sum = qint64(*number) + increment;
@@ -299,7 +300,13 @@ QString ChangeCase(QStringView name, QStringView mode)
 {
     if (mode.size() < 2)
         return name.toString();
-    enum class Mode { Sentence, Word, Upper, Lower } m;
+    enum class Mode
+    {
+        Sentence,
+        Word,
+        Upper,
+        Lower
+    } m;
     if (mode[0].isUpper() && mode[1].isLower())
         m = mode.size() == 3 && mode[2].isLower() ? Mode::Sentence : Mode::Word;
     else if (mode[0].isUpper() && mode[1].isUpper())

@@ -27,8 +27,16 @@ QString RemoveGroupName(QStringView name);
 /// Everything before the first two adjacent digits that have a character after them.
 QString CutToNumber(QStringView name);
 
-enum class UnbracketRule { Numbers, AnyPair };
-enum class UnbracketPlace { Front, Anywhere };
+enum class UnbracketRule
+{
+    Numbers,
+    AnyPair
+};
+enum class UnbracketPlace
+{
+    Front,
+    Anywhere
+};
 
 /// Removes brackets: two-digit numbers in brackets, or the first bracket pair; at the front of
 /// the name or anywhere. "(" ")" and "[" "]" count alike.
@@ -43,7 +51,11 @@ QString PadNumber(QStringView name);
 /// `text` inserted before every capital but the last character.
 QString InsertBeforeCapitals(QStringView name, QStringView text);
 
-enum class PositionEdit { Delete, Insert };
+enum class PositionEdit
+{
+    Delete,
+    Insert
+};
 
 /// Deletes `count` characters at `position`, or inserts `blank` `count` times there. A name is
 /// never made longer than 4096 characters by the insertion.
@@ -73,8 +85,8 @@ struct RenameActionOptions
     bool replaceChars = false;    // 2 "entfernen": `replaceWhat` by `replaceWith`
     QString replaceWhat = QStringLiteral("_");
     QString replaceWith = QStringLiteral(" ");
-    bool cutToNumber = false;  // 3 "bis zur Nummer kürzen"
-    bool unbracket = false;    // 4 "entklammer"
+    bool cutToNumber = false; // 3 "bis zur Nummer kürzen"
+    bool unbracket = false;   // 4 "entklammer"
     UnbracketRule unbracketRule = UnbracketRule::Numbers;
     UnbracketPlace unbracketPlace = UnbracketPlace::Front;
     bool collapseSpaces = false;       // 5 "kürze mehr als ein Leerzeichen"
@@ -105,9 +117,9 @@ struct RenameActionOptions
 
 /// The texts the editable combos stand for: their first two items give fixed texts, anything
 /// else typed stands for itself.
-QString replaceWhatText(const QString& comboText);   // "Unterstriche" _, "Punkte" .
-QString replaceWithText(const QString& comboText);   // "Leerzeichen" blank, "nichts" nothing
-QString fillerText(const QString& comboText);        // "Leerzeichen" blank, "Punkte" .
+QString replaceWhatText(const QString& comboText); // "Unterstriche" _, "Punkte" .
+QString replaceWithText(const QString& comboText); // "Leerzeichen" blank, "nichts" nothing
+QString fillerText(const QString& comboText);      // "Leerzeichen" blank, "Punkte" .
 /// The case mode of the list `wiegross` by its item index (-1 or beyond: none).
 QString caseModeOfItem(int index);
 

@@ -188,8 +188,7 @@ RenameBatch BuildTagNameBatch(const FileSet& files, const QString& pattern,
     return batch;
 }
 
-QString tagNameExample(const QString& path, const QString& pattern,
-                       const QString& blankReplacement)
+QString tagNameExample(const QString& path, const QString& pattern, const QString& blankReplacement)
 {
     Id3v1Tag tag;
     ReadTag(path, tag);

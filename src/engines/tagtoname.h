@@ -73,9 +73,9 @@ struct PatternBox
     QString text;
     qsizetype selectionStart = 0;
     qsizetype selectionLength = 0;
-    bool hadFocus = false;          // the box had the keyboard focus just before the click
-    qsizetype rememberedCaret = 0;  // its caret at that moment
-    bool showing = true;            // the box is visible (it then gets the focus back)
+    bool hadFocus = false;         // the box had the keyboard focus just before the click
+    qsizetype rememberedCaret = 0; // its caret at that moment
+    bool showing = true;           // the box is visible (it then gets the focus back)
 };
 
 struct ToggledPattern

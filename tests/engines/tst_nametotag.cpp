@@ -51,7 +51,6 @@ QStringList fields(const Id3v1Tag& t)
 
 } // namespace
 
-
 class TestNameToTag : public QObject
 {
     Q_OBJECT
@@ -78,17 +77,17 @@ void TestNameToTag::cut_data()
                                << QStringList{u"N=01"_s, u"S=Song"_s};
     QTest::newRow("to the end") << u"%N %S"_s << u"01 Song.mp3"_s << true
                                 << QStringList{u"N=01"_s, u"S=Song.mp3"_s};
-    QTest::newRow("closing literal") << u"%A (%J)"_s << u"Hits (2000)"_s << true
-                                     << QStringList{u"A=Hits"_s, u"J=2000"_s};
-    QTest::newRow("closing literal missing") << u"%A (%J)"_s << u"Hits 2000"_s << true
-                                             << QStringList{u"A=Hits 2000"_s, u"J="_s};
+    QTest::newRow("closing literal")
+        << u"%A (%J)"_s << u"Hits (2000)"_s << true << QStringList{u"A=Hits"_s, u"J=2000"_s};
+    QTest::newRow("closing literal missing")
+        << u"%A (%J)"_s << u"Hits 2000"_s << true << QStringList{u"A=Hits 2000"_s, u"J="_s};
     QTest::newRow("literal at the first position does not end a value")
         << u"%A-%B"_s << u"-x-y"_s << true << QStringList{u"A=-x-y"_s, u"B=x-y"_s};
-    QTest::newRow("percent at the end") << u"%A%"_s << u"abc"_s << true
-                                        << QStringList{u"A=abc"_s, QString()};
+    QTest::newRow("percent at the end")
+        << u"%A%"_s << u"abc"_s << true << QStringList{u"A=abc"_s, QString()};
     QTest::newRow("no placeholder") << u"abc"_s << u"abc"_s << true << QStringList{};
-    QTest::newRow("leading literal skipped") << u"CD %N"_s << u"my CD 07"_s << true
-                                             << QStringList{u"N=07"_s};
+    QTest::newRow("leading literal skipped")
+        << u"CD %N"_s << u"my CD 07"_s << true << QStringList{u"N=07"_s};
 }
 
 void TestNameToTag::cut()
@@ -116,14 +115,14 @@ void TestNameToTag::parse_data()
     QTest::addColumn<QStringList>("expected"); // title, artist, album, year, track, comment
 
     QTest::newRow("Normal Album") << u"/Music/Band - Album (1999)/01 Song.mp3"_s << preset(0)
-                                  << QStringList{u"Song"_s, u"Band"_s, u"Album"_s, u"1999"_s,
-                                                 u"01"_s, u"Track 01"_s};
+                                  << QStringList{u"Song"_s, u"Band"_s, u"Album"_s,
+                                                 u"1999"_s, u"01"_s,   u"Track 01"_s};
     QTest::newRow("Sampler/Compilation")
         << u"/Music/Hits (2000)/03 Band - Song.mp3"_s << preset(1)
         << QStringList{u"Song"_s, u"Band"_s, u"Hits"_s, u"2000"_s, u"03"_s, u"Track 03"_s};
     QTest::newRow("quick") << u"/Music/Band/01 Album - Song.mp3"_s << quick(u"%N %A - %S"_s)
-                           << QStringList{u"Song"_s, QString(), u"Album"_s, u"2001"_s, u"01"_s,
-                                          QString()};
+                           << QStringList{u"Song"_s, QString(), u"Album"_s,
+                                          u"2001"_s, u"01"_s,   QString()};
     QTest::newRow("quick with backslashes")
         << u"/Music/Band/Album/01 Song.mp3"_s << quick(u"%K\\%A\\%N %S"_s)
         << QStringList{u"Song"_s, u"Band"_s, u"Album"_s, u"2001"_s, u"01"_s, QString()};
@@ -141,11 +140,11 @@ void TestNameToTag::parse_data()
         << QStringList{u"My_Song"_s, QString(), QString(), u"2001"_s, u"01"_s, QString()};
     QTest::newRow("umlauts and CJK")
         << u"/Musik/Motörhead-Ace (1980)/01 東京 Ünïcode.mp3"_s << preset(0)
-        << QStringList{u"東京 Ünïcode"_s, u"Motörhead"_s, u"Ace"_s, u"1980"_s, u"01"_s,
-                       u"Track 01"_s};
+        << QStringList{u"東京 Ünïcode"_s, u"Motörhead"_s, u"Ace"_s,
+                       u"1980"_s,         u"01"_s,        u"Track 01"_s};
     QTest::newRow("WAV file") << u"/Music/Band - Album (1999)/02 Take.wav"_s << preset(0)
-                              << QStringList{u"Take"_s, u"Band"_s, u"Album"_s, u"1999"_s, u"02"_s,
-                                             u"Track 02"_s};
+                              << QStringList{u"Take"_s, u"Band"_s, u"Album"_s,
+                                             u"1999"_s, u"02"_s,   u"Track 02"_s};
 }
 
 void TestNameToTag::parse()
@@ -154,8 +153,7 @@ void TestNameToTag::parse()
     QFETCH(NamePattern, pattern);
     QFETCH(QStringList, expected);
     const qsizetype slash = path.lastIndexOf(u'/');
-    const Id3v1Tag tag =
-        ParseNameToTag(path.mid(slash + 1), path.left(slash), oldTag(), pattern);
+    const Id3v1Tag tag = ParseNameToTag(path.mid(slash + 1), path.left(slash), oldTag(), pattern);
     QCOMPARE(fields(tag), expected);
     QCOMPARE(tag.genre, 17);
 }
@@ -168,8 +166,7 @@ void TestNameToTag::locksAndModes_data()
     QTest::addColumn<int>("genre");
 
     const QString path = u"/Music/Band - Album (1999)/01 Song.mp3"_s;
-    const QStringList fromName{u"Song"_s, u"Band"_s, u"Album"_s, u"1999"_s, u"01"_s,
-                               u"Track 01"_s};
+    const QStringList fromName{u"Song"_s, u"Band"_s, u"Album"_s, u"1999"_s, u"01"_s, u"Track 01"_s};
     const auto request = [](TagSource source) {
         NameToTagRequest r;
         r.source = source;
@@ -194,16 +191,15 @@ void TestNameToTag::locksAndModes_data()
     r = request(TagSource::TypedValues);
     r.locked[size_t(TagField::Genre)] = true;
     QTest::newRow("typed values, genre locked")
-        << r << oldTag()
-        << QStringList{u"T"_s, u"Typed Band"_s, u"A"_s, u"1985"_s, u"12"_s, u"C"_s} << 17;
+        << r << oldTag() << QStringList{u"T"_s, u"Typed Band"_s, u"A"_s, u"1985"_s, u"12"_s, u"C"_s}
+        << 17;
 
     r = request(TagSource::TypedValues);
     r.typed = {};
     r.locked[size_t(TagField::Album)] = true;
     QTest::newRow("typed empty values empty the fields but the year")
         << r << oldTag()
-        << QStringList{QString(), QString(), u"Old Album"_s, u"2001"_s, QString(), QString()}
-        << 17;
+        << QStringList{QString(), QString(), u"Old Album"_s, u"2001"_s, QString(), QString()} << 17;
 
     r = request(TagSource::TypedValues);
     r.typed.year = u"198512"_s;
@@ -215,9 +211,8 @@ void TestNameToTag::locksAndModes_data()
     const auto genreRow = [&](const char* name, const QString& text, int expected) {
         auto g = request(TagSource::TypedValues);
         g.typed.genre = text;
-        QTest::newRow(name) << g << oldTag()
-                            << QStringList{u"T"_s, u"Typed Band"_s, u"A"_s, u"1985"_s, u"12"_s,
-                                           u"C"_s}
+        QTest::newRow(name) << g << oldTag() << QStringList{u"T"_s,    u"Typed Band"_s, u"A"_s,
+                                                            u"1985"_s, u"12"_s,         u"C"_s}
                             << expected;
     };
     genreRow("genre by name, any case", u"rock"_s, 17);
@@ -285,8 +280,8 @@ void TestNameToTag::writeTagsOnFiles()
 
     Id3v1Tag written;
     QVERIFY(ReadTag(album + u"01 Song.mp3"_s, written));
-    QCOMPARE(fields(written), (QStringList{u"Song"_s, u"Band"_s, u"Album"_s, u"1999"_s, u"1"_s,
-                                           u"Track 01"_s}));
+    QCOMPARE(fields(written),
+             (QStringList{u"Song"_s, u"Band"_s, u"Album"_s, u"1999"_s, u"1"_s, u"Track 01"_s}));
     QCOMPARE(QFileInfo(album + u"01 Song.mp3"_s).size(), 500 + 128);
     Id3v1Tag untouched;
     QVERIFY(ReadTag(album + u"02 Tagged.mp3"_s, untouched));
@@ -306,18 +301,18 @@ void TestNameToTag::presetsInTheSettings()
     QVERIFY(writePresets(doc, builtinPresets()).ok());
     QStringList keys = doc.keys(u"name2tag");
     QCOMPARE(keys.size(), 21);
-    QCOMPARE(keys.mid(0, 12), (QStringList{u"Anzahl"_s, u"name0"_s, u"dir1_0"_s, u"dir2_0"_s,
-                                           u"filename0"_s, u"tagtitel0"_s, u"tagartist0"_s,
-                                           u"tagcomment0"_s, u"tagtrack0"_s, u"tagalbum0"_s,
-                                           u"tagyear0"_s, u"name1"_s}));
+    QCOMPARE(keys.mid(0, 12),
+             (QStringList{u"Anzahl"_s, u"name0"_s, u"dir1_0"_s, u"dir2_0"_s, u"filename0"_s,
+                          u"tagtitel0"_s, u"tagartist0"_s, u"tagcomment0"_s, u"tagtrack0"_s,
+                          u"tagalbum0"_s, u"tagyear0"_s, u"name1"_s}));
     QCOMPARE(doc.value(u"name2tag", u"Anzahl"), std::optional<QString>(u"2"_s));
     QCOMPARE(doc.value(u"other", u"a"), std::optional<QString>(u"b"_s));
     QCOMPARE(readPresets(doc), builtinPresets());
 
     // Removing the second of three.
     Tname2tag three = builtinPresets();
-    three.append({u"Mine"_s, u"%K"_s, u"%A"_s, u"%N - %S"_s, u"%S"_s, u"%K"_s, u"%OLD"_s,
-                  u"%N"_s, u"%A"_s, u"%OLD"_s});
+    three.append({u"Mine"_s, u"%K"_s, u"%A"_s, u"%N - %S"_s, u"%S"_s, u"%K"_s, u"%OLD"_s, u"%N"_s,
+                  u"%A"_s, u"%OLD"_s});
     three.removeAt(1);
     QVERIFY(writePresets(doc, three).ok());
     QCOMPARE(doc.value(u"name2tag", u"Anzahl"), std::optional<QString>(u"2"_s));

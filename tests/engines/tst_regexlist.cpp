@@ -32,20 +32,19 @@ void TestRegexList::replace_data()
     QTest::addColumn<bool>("valid");
     QTest::addColumn<QString>("expected");
     QTest::newRow("every match") << u"a1b22"_s << u"[0-9]+"_s << u"#"_s << true << u"a#b#"_s;
-    QTest::newRow("group reference stays literal") << u"x"_s << u"(x)"_s << u"$1"_s << true
-                                                   << u"$1"_s;
+    QTest::newRow("group reference stays literal")
+        << u"x"_s << u"(x)"_s << u"$1"_s << true << u"$1"_s;
     QTest::newRow("backslash stays literal") << u"x"_s << u"x"_s << u"\\1"_s << true << u"\\1"_s;
     QTest::newRow("case-sensitive") << u"abc"_s << u"A"_s << u"a"_s << true << u"abc"_s;
     QTest::newRow("empty expression") << u"abc"_s << QString() << u"x"_s << false << QString();
     QTest::newRow("empty group") << u"abc"_s << u"()"_s << u"x"_s << false << QString();
     QTest::newRow("does not compile") << u"abc"_s << u"a(b"_s << u"x"_s << false << QString();
-    QTest::newRow("empty matches advance") << u"abc"_s << u"x*"_s << u"-"_s << true
-                                           << u"-a-b-c-"_s;
+    QTest::newRow("empty matches advance") << u"abc"_s << u"x*"_s << u"-"_s << true << u"-a-b-c-"_s;
     QTest::newRow("anchors") << u"abcabc"_s << u"^abc"_s << u"X"_s << true << u"Xabc"_s;
     QTest::newRow("umlauts") << u"Größe"_s << u"ö"_s << u"oe"_s << true << u"Groeße"_s;
     QTest::newRow("CJK") << u"東京 live"_s << u"[^ ]+ "_s << QString() << true << u"live"_s;
-    QTest::newRow("character classes of the menu") << u"Song 7"_s << u"[A-z]"_s << u"."_s << true
-                                                   << u".... 7"_s;
+    QTest::newRow("character classes of the menu")
+        << u"Song 7"_s << u"[A-z]"_s << u"."_s << true << u".... 7"_s;
 }
 
 void TestRegexList::replace()
@@ -66,21 +65,20 @@ void TestRegexList::lists_data()
     QTest::addColumn<QStringList>("rules");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("expected"); // "<invalid>" for an invalid list
-    QTest::newRow("underscores by nothing") << QStringList{u"_ => "_s} << u"01_artist_-_song.mp3"_s
-                                            << u"01artist-song.mp3"_s;
+    QTest::newRow("underscores by nothing")
+        << QStringList{u"_ => "_s} << u"01_artist_-_song.mp3"_s << u"01artist-song.mp3"_s;
     QTest::newRow("digits") << QStringList{u"[0-9]+ => #"_s} << u"01 artist - song.mp3"_s
                             << u"# artist - song.mp3"_s;
-    QTest::newRow("extension not searched") << QStringList{u"[0-9]+ => #"_s} << u"a1b22.mp3"_s
-                                            << u"a#b#.mp3"_s;
-    QTest::newRow("last entry first") << QStringList{u"a => b"_s, u"b => c"_s} << u"a.mp3"_s
-                                      << u"b.mp3"_s;
+    QTest::newRow("extension not searched")
+        << QStringList{u"[0-9]+ => #"_s} << u"a1b22.mp3"_s << u"a#b#.mp3"_s;
+    QTest::newRow("last entry first")
+        << QStringList{u"a => b"_s, u"b => c"_s} << u"a.mp3"_s << u"b.mp3"_s;
     QTest::newRow("group") << QStringList{u"(x) => y"_s} << u"x.mp3"_s << u"y.mp3"_s;
-    QTest::newRow("an invalid entry") << QStringList{u"() => x"_s, u"a => b"_s} << u"a.mp3"_s
-                                      << u"<invalid>"_s;
-    QTest::newRow("an empty expression") << QStringList{u" => x"_s} << u"a.mp3"_s
-                                         << u"<invalid>"_s;
-    QTest::newRow("a line without separator") << QStringList{u"abc"_s} << u"a.mp3"_s
-                                              << u"<invalid>"_s;
+    QTest::newRow("an invalid entry")
+        << QStringList{u"() => x"_s, u"a => b"_s} << u"a.mp3"_s << u"<invalid>"_s;
+    QTest::newRow("an empty expression") << QStringList{u" => x"_s} << u"a.mp3"_s << u"<invalid>"_s;
+    QTest::newRow("a line without separator")
+        << QStringList{u"abc"_s} << u"a.mp3"_s << u"<invalid>"_s;
     QTest::newRow("no extension") << QStringList{u"a => b"_s} << u"aa"_s << u"bb"_s;
 }
 

@@ -73,7 +73,8 @@ void TestRenameActions::operations_data()
     QTest::addColumn<Operation>("operation");
     QTest::addColumn<QString>("expected");
 
-    row("every _ by blank", u"Artist_-_Title.mp3"_s, every(u"_"_s, u" "_s), u"Artist - Title.mp3"_s);
+    row("every _ by blank", u"Artist_-_Title.mp3"_s, every(u"_"_s, u" "_s),
+        u"Artist - Title.mp3"_s);
     row("every . keeps the extension dot", u"Artist.-.Title.mp3"_s, every(u"."_s, u" "_s),
         u"Artist - Title.mp3"_s);
     row("every skips the character after a replacement", u"a__b.mp3"_s, every(u"_"_s, u" "_s),
@@ -81,10 +82,12 @@ void TestRenameActions::operations_data()
     row("every _ by nothing", u"a__b.mp3"_s, every(u"_"_s, QString()), u"a_b.mp3"_s);
     row("every empty search", u"abc"_s, every(QString(), u"-"_s), u"-a-b-c"_s);
     row("every in umlauts", u"Größe_Ärger.mp3"_s, every(u"_"_s, u" "_s), u"Größe Ärger.mp3"_s);
-    row("first", u"a-b-c.mp3"_s, [](QStringView n) { return ReplaceFirst(n, u"-", u"+"); },
+    row(
+        "first", u"a-b-c.mp3"_s, [](QStringView n) { return ReplaceFirst(n, u"-", u"+"); },
         u"a+b-c.mp3"_s);
-    row("first with empty search", u"abc"_s, [](QStringView n) { return ReplaceFirst(n, u"", u"+"); },
-        u"abc"_s);
+    row(
+        "first with empty search", u"abc"_s,
+        [](QStringView n) { return ReplaceFirst(n, u"", u"+"); }, u"abc"_s);
 
     const Operation group = [](QStringView n) { return RemoveGroupName(n); };
     row("group", u"Artist - Song-NBD.mp3"_s, group, u"Artist - Song.mp3"_s);
@@ -113,7 +116,8 @@ void TestRenameActions::operations_data()
     row("pair keeps out of the last four", u"Song.(x)"_s, unbracket(R::AnyPair, P::Anywhere),
         u"Song.(x)"_s);
 
-    row("collapse", u"a   b  c.mp3"_s, [](QStringView n) { return CollapseSpaces(n); },
+    row(
+        "collapse", u"a   b  c.mp3"_s, [](QStringView n) { return CollapseSpaces(n); },
         u"a b c.mp3"_s);
     const Operation pad = [](QStringView n) { return PadNumber(n); };
     row("pad", u"5 Song.mp3"_s, pad, u"05 Song.mp3"_s);
@@ -136,10 +140,15 @@ void TestRenameActions::operations_data()
     row("delete beyond the end", u"Song.mp3"_s, atPosition(50, 2, E::Delete), u"Song.mp3"_s);
     row("delete at 0", u"Song.mp3"_s, atPosition(0, 2, E::Delete), u"Song.mp3"_s);
     row("delete more than there is", u"Song.mp3"_s, atPosition(5, 99, E::Delete), u"Song"_s);
-    row("huge insert is bounded", u"a"_s,
-        [](QStringView n) { return QString::number(EditAtPosition(n, 1, 2147483647, PositionEdit::Insert, u"x").size()); },
+    row(
+        "huge insert is bounded", u"a"_s,
+        [](QStringView n) {
+            return QString::number(
+                EditAtPosition(n, 1, 2147483647, PositionEdit::Insert, u"x").size());
+        },
         u"4096"_s);
-    row("growing replacement is bounded", QString(3000, u'a'),
+    row(
+        "growing replacement is bounded", QString(3000, u'a'),
         [](QStringView n) { return QString::number(ReplaceEvery(n, u"", u"xy").size()); },
         u"4096"_s);
 
@@ -217,8 +226,8 @@ void TestRenameActions::actionsRunInTheirOrder_data()
     insert.position = u"3"_s;
     insert.count = u"2"_s;
     insert.blankReplacement = u"_"_s;
-    QTest::newRow("insert uses the blank replacement") << u"01Song.mp3"_s << insert
-                                                       << u"01__Song.mp3"_s;
+    QTest::newRow("insert uses the blank replacement")
+        << u"01Song.mp3"_s << insert << u"01__Song.mp3"_s;
 }
 
 void TestRenameActions::actionsRunInTheirOrder()
@@ -267,8 +276,8 @@ void TestRenameActions::batchRenamesContentBeforeItsDirectory()
     RenameActionOptions o;
     o.replaceChars = true;
     const RenameBatch batch = BuildActionBatch(set, o);
-    QCOMPARE(batch.targets, (QStringList{dir.filePath(u"my album"_s),
-                                         dir.filePath(u"my_album/my song.mp3"_s)}));
+    QCOMPARE(batch.targets,
+             (QStringList{dir.filePath(u"my album"_s), dir.filePath(u"my_album/my song.mp3"_s)}));
     // A name made empty, "." or ".." or with "/" never leaves its directory.
     QCOMPARE(targetInDirectory(u"/m/a"_s, u".."_s), u"/m/_"_s);
     QCOMPARE(targetInDirectory(u"/m/a"_s, QString()), u"/m/_"_s);

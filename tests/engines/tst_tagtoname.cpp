@@ -67,8 +67,8 @@ void TestTagToName::names_data()
         change(c);
         return c;
     };
-    const auto row = [](const char* name, const QString& pattern, const Id3v1Tag& tag,
-                        int counter, const QString& blank, const QString& expected,
+    const auto row = [](const char* name, const QString& pattern, const Id3v1Tag& tag, int counter,
+                        const QString& blank, const QString& expected,
                         const QString& fileName = u"x.mp3"_s) {
         QTest::newRow(name) << pattern << tag << counter << blank << fileName << expected;
     };
@@ -77,8 +77,8 @@ void TestTagToName::names_data()
     row("counter 100", u"%N - %K - %S"_s, t, 100, u" "_s, u"100 - Band - Song.mp3"_s);
     row("blank _", u"%N - %K - %S"_s, t, 1, u"_"_s, u"01_-_Band_-_Song.mp3"_s);
     row("blank .", u"%N - %K - %S"_s, t, 1, u"."_s, u"01.-.Band.-.Song.mp3"_s);
-    row("blank in a value", u"%S"_s, with([](Id3v1Tag& c) { c.title = u"My Song"_s; }), 1,
-        u"_"_s, u"My_Song.mp3"_s);
+    row("blank in a value", u"%S"_s, with([](Id3v1Tag& c) { c.title = u"My Song"_s; }), 1, u"_"_s,
+        u"My_Song.mp3"_s);
     row("longer blank", u"%N %S"_s, t, 1, u"~~"_s, u"01~~Song.mp3"_s);
     row("track", u"%T %S"_s, t, 1, u" "_s, u"07 Song.mp3"_s);
     row("track 12", u"%T %S"_s, with([](Id3v1Tag& c) { c.track = u"12"_s; }), 1, u" "_s,
@@ -86,26 +86,24 @@ void TestTagToName::names_data()
     row("track 0", u"%T %S"_s, with([](Id3v1Tag& c) { c.track = u"0"_s; }), 1, u" "_s,
         u"00 Song.mp3"_s);
     row("number from comment", u"%U %S"_s, t, 1, u" "_s, u"05 Song.mp3"_s);
-    row("comment without digits", u"%U %S"_s, with([](Id3v1Tag& c) { c.comment = u"live"_s; }),
-        1, u" "_s, u"Song.mp3"_s);
+    row("comment without digits", u"%U %S"_s, with([](Id3v1Tag& c) { c.comment = u"live"_s; }), 1,
+        u" "_s, u"Song.mp3"_s);
     row("year and genre", u"%J %G"_s, t, 1, u" "_s, u"1999 Rock.mp3"_s);
     row("no tag", u"%J %G"_s, Id3v1Tag(), 1, u" "_s, u"-.mp3"_s);
     row("genre above 147", u"%G"_s, with([](Id3v1Tag& c) { c.genre = 148; }), 1, u" "_s,
         u"-.mp3"_s);
     row("unknown codes vanish", u"%s %X 100%"_s, t, 1, u" "_s, u"100.mp3"_s);
-    row("directories by backslash", u"%K\\%A\\%N %S"_s, t, 1, u" "_s,
-        u"Band/Album/01 Song.mp3"_s);
+    row("directories by backslash", u"%K\\%A\\%N %S"_s, t, 1, u" "_s, u"Band/Album/01 Song.mp3"_s);
     row("directories by slash", u"%K/%A/%N %S"_s, t, 1, u" "_s, u"Band/Album/01 Song.mp3"_s);
     row("blanks trimmed in every part", u" %K \\ %S "_s, t, 1, u" "_s, u"Band/Song.mp3"_s);
     row("empty first part", u"\\%S"_s, t, 1, u" "_s, u"Song.mp3"_s);
-    row("illegal characters", u"%S"_s, with([](Id3v1Tag& c) { c.title = u"What? \"Yes\""_s; }),
-        1, u" "_s, u"What_ 'Yes'.mp3"_s);
+    row("illegal characters", u"%S"_s, with([](Id3v1Tag& c) { c.title = u"What? \"Yes\""_s; }), 1,
+        u" "_s, u"What_ 'Yes'.mp3"_s);
     row("a WAV file keeps its extension", u"%S"_s, t, 1, u" "_s, u"Song.wav"_s, u"take.wav"_s);
     row("an MP3 extension in capitals", u"%S"_s, t, 1, u" "_s, u"Song.mp3"_s, u"X.MP3"_s);
     row("no extension", u"%S"_s, t, 1, u" "_s, u"Song"_s, u"track"_s);
     row("empty pattern", QString(), t, 1, u" "_s, u".mp3"_s);
-    row("umlauts and CJK", u"%K - %S"_s,
-        with([](Id3v1Tag& c) {
+    row("umlauts and CJK", u"%K - %S"_s, with([](Id3v1Tag& c) {
             c.artist = u"Motörhead"_s;
             c.title = u"東京 Ünïcode"_s;
         }),
@@ -170,17 +168,16 @@ void TestTagToName::batchCountsPerDirectoryAndSkipsDirectories()
     for (const char* name : {"A/x.mp3", "A/y.mp3", "B/z.mp3"})
         writeTagged(dir.filePath(QString::fromUtf8(name)), t);
     testfiles::write(dir.filePath(u"A/untagged.mp3"_s), QByteArray(300, 'x'));
-    const FileSet set{dir.filePath(u"A"_s),           dir.filePath(u"A/untagged.mp3"_s),
-                      dir.filePath(u"A/x.mp3"_s),      dir.filePath(u"A/y.mp3"_s),
+    const FileSet set{dir.filePath(u"A"_s), dir.filePath(u"A/untagged.mp3"_s),
+                      dir.filePath(u"A/x.mp3"_s), dir.filePath(u"A/y.mp3"_s),
                       dir.filePath(u"B/z.mp3"_s)};
     qsizetype steps = 0;
-    const RenameBatch batch = BuildTagNameBatch(set, u"%N %G"_s, u" "_s,
-                                                [&](qsizetype, qsizetype) { ++steps; });
+    const RenameBatch batch =
+        BuildTagNameBatch(set, u"%N %G"_s, u" "_s, [&](qsizetype, qsizetype) { ++steps; });
     QCOMPARE(batch.sources, set.sliced(1));
-    QCOMPARE(batch.targets, (QStringList{dir.filePath(u"A/01 -.mp3"_s),
-                                         dir.filePath(u"A/02 Rock.mp3"_s),
-                                         dir.filePath(u"A/03 Rock.mp3"_s),
-                                         dir.filePath(u"B/01 Rock.mp3"_s)}));
+    QCOMPARE(batch.targets,
+             (QStringList{dir.filePath(u"A/01 -.mp3"_s), dir.filePath(u"A/02 Rock.mp3"_s),
+                          dir.filePath(u"A/03 Rock.mp3"_s), dir.filePath(u"B/01 Rock.mp3"_s)}));
     QCOMPARE(steps, set.size());
 }
 
@@ -235,30 +232,30 @@ void TestTagToName::toggle_data()
     QTest::addColumn<int>("caret"); // -1: the caret is not moved
 
     // The remembered caret is the selection start; the caret goes 3 further (within the text).
-    QTest::newRow("add at the end") << u"%S"_s << 0 << 0 << false << u"%K"_s << true << true
-                                    << u"%S %K"_s << 3;
+    QTest::newRow("add at the end")
+        << u"%S"_s << 0 << 0 << false << u"%K"_s << true << true << u"%S %K"_s << 3;
     QTest::newRow("separator") << u"%S %K"_s << 0 << 0 << false << u"-"_s << true << true
                                << u"%S %K -"_s << 3;
-    QTest::newRow("remove with its separator") << u"%S %K -"_s << 0 << 0 << false << u"%K"_s
-                                               << false << true << u"%S"_s << 2;
-    QTest::newRow("remove at the start") << u"%N - %S"_s << 0 << 0 << false << u"%N"_s << false
-                                         << true << u"%S"_s << 2;
-    QTest::newRow("remove at the end") << u"%S - %N"_s << 0 << 0 << false << u"%N"_s << false
-                                       << true << u"%S -"_s << 3;
-    QTest::newRow("already there") << u"%S %K"_s << 0 << 0 << false << u"%K"_s << true << true
-                                   << u"%S %K"_s << 3;
-    QTest::newRow("separator again") << u"%S -"_s << 0 << 0 << false << u"-"_s << true << true
-                                     << u"%S - -"_s << 3;
-    QTest::newRow("into an empty box") << QString() << 0 << 0 << false << u"%S"_s << true << true
-                                       << u"%S"_s << 2;
+    QTest::newRow("remove with its separator")
+        << u"%S %K -"_s << 0 << 0 << false << u"%K"_s << false << true << u"%S"_s << 2;
+    QTest::newRow("remove at the start")
+        << u"%N - %S"_s << 0 << 0 << false << u"%N"_s << false << true << u"%S"_s << 2;
+    QTest::newRow("remove at the end")
+        << u"%S - %N"_s << 0 << 0 << false << u"%N"_s << false << true << u"%S -"_s << 3;
+    QTest::newRow("already there")
+        << u"%S %K"_s << 0 << 0 << false << u"%K"_s << true << true << u"%S %K"_s << 3;
+    QTest::newRow("separator again")
+        << u"%S -"_s << 0 << 0 << false << u"-"_s << true << true << u"%S - -"_s << 3;
+    QTest::newRow("into an empty box")
+        << QString() << 0 << 0 << false << u"%S"_s << true << true << u"%S"_s << 2;
     QTest::newRow("at the caret") << u"%N %S"_s << 2 << 0 << true << u"%K"_s << true << true
                                   << u"%N %K %S"_s << 5;
-    QTest::newRow("over the selection") << u"%N XX %S"_s << 2 << 3 << true << u"%K"_s << true
-                                        << true << u"%N %K %S"_s << 5;
-    QTest::newRow("not there") << u"%S"_s << 0 << 0 << false << u"%K"_s << false << true
-                               << u"%S"_s << 2;
-    QTest::newRow("page not active") << u"%S"_s << 0 << 0 << false << u"%K"_s << true << false
-                                     << u"%S"_s << -1;
+    QTest::newRow("over the selection")
+        << u"%N XX %S"_s << 2 << 3 << true << u"%K"_s << true << true << u"%N %K %S"_s << 5;
+    QTest::newRow("not there") << u"%S"_s << 0 << 0 << false << u"%K"_s << false << true << u"%S"_s
+                               << 2;
+    QTest::newRow("page not active")
+        << u"%S"_s << 0 << 0 << false << u"%K"_s << true << false << u"%S"_s << -1;
 }
 
 void TestTagToName::toggle()
