@@ -2,7 +2,7 @@
 #include "cli/settingsvalues.h"
 
 #include "core/settingskeys.h"
-#include "engines/tagtoname.h"
+#include "engines/renameactions.h"
 
 using namespace Qt::StringLiterals;
 

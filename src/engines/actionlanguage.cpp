@@ -26,18 +26,6 @@ QString upperAZ(QString text)
     return text;
 }
 
-// The blank of an "ins" command's third argument: the items of "Zwischenräume als".
-QString blankOfItem(const QString& text)
-{
-    if (text == u"Leerzeichen")
-        return u" "_s;
-    if (text == u"Unterstriche")
-        return u"_"_s;
-    if (text == u"Punkte")
-        return u"."_s;
-    return text;
-}
-
 QString withoutExtension(const QString& text)
 {
     const qsizetype dot = text.lastIndexOf(u'.');
@@ -71,7 +59,7 @@ QString runCommand(const QString& command, const QString& args, QString name,
         QString cut = args;
         const qsizetype second = args.indexOf(u'/', slash + 1);
         if (second >= 0) {
-            blank = blankOfItem(args.mid(second + 1));
+            blank = blankReplacementFor(args.mid(second + 1));
             cut = args.left(args.lastIndexOf(u'/'));
         }
         const qsizetype s = cut.indexOf(u'/');

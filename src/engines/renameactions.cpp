@@ -340,6 +340,17 @@ bool RenameActionOptions::anyChecked() const
            addToNumber || changeCase || spaceParts;
 }
 
+QString blankReplacementFor(const QString& boxText)
+{
+    if (boxText == u"Leerzeichen")
+        return u" "_s;
+    if (boxText == u"Unterstriche")
+        return u"_"_s;
+    if (boxText == u"Punkte")
+        return u"."_s;
+    return boxText;
+}
+
 QString replaceWhatText(const QString& comboText)
 {
     if (comboText == u"Unterstriche")

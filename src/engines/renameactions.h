@@ -115,6 +115,11 @@ struct RenameActionOptions
     bool anyChecked() const;
 };
 
+/// The text that stands for a blank in generated names, from the box "Zwischenräume als" (and
+/// the third argument of the action language's "ins"): " " for "Leerzeichen", "_" for
+/// "Unterstriche", "." for "Punkte", otherwise the typed text.
+QString blankReplacementFor(const QString& boxText);
+
 /// The texts the editable combos stand for: their first two items give fixed texts, anything
 /// else typed stands for itself.
 QString replaceWhatText(const QString& comboText); // "Unterstriche" _, "Punkte" .

@@ -87,17 +87,6 @@ QString trimBlanks(QStringView text)
 
 } // namespace
 
-QString blankReplacementFor(const QString& boxText)
-{
-    if (boxText == u"Leerzeichen")
-        return u" "_s;
-    if (boxText == u"Unterstriche")
-        return u"_"_s;
-    if (boxText == u"Punkte")
-        return u"."_s;
-    return boxText;
-}
-
 QStringList expandTagPatternParts(QStringView pattern, const Id3v1Tag& tag, quint32 counter,
                                   QStringView blankReplacement)
 {

@@ -16,10 +16,6 @@
 
 namespace varnolite {
 
-/// The text that stands for a blank in generated names, from the box "Zwischenräume als":
-/// " " for "Leerzeichen", "_" for "Unterstriche", "." for "Punkte", otherwise the typed text.
-QString blankReplacementFor(const QString& boxText);
-
 /// The pattern expanded for a tag, cut into its path parts: directories where the pattern has a
 /// "\" or "/" of its own, the file name last. Placeholders (upper case only):
 ///   %N counter, two digits at least    %T track, two digits at least    %S title

@@ -257,6 +257,10 @@ void TestRenameActions::numberFieldsAreChecked()
 
 void TestRenameActions::comboTexts()
 {
+    QCOMPARE(blankReplacementFor(u"Unterstriche"_s), u"_"_s);
+    QCOMPARE(blankReplacementFor(u"Punkte"_s), u"."_s);
+    QCOMPARE(blankReplacementFor(u"Leerzeichen"_s), u" "_s);
+    QCOMPARE(blankReplacementFor(u"~"_s), u"~"_s);
     QCOMPARE(replaceWhatText(u"Unterstriche"_s), u"_"_s);
     QCOMPARE(replaceWhatText(u"Punkte"_s), u"."_s);
     QCOMPARE(replaceWhatText(u"xy"_s), u"xy"_s);

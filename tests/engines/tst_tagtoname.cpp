@@ -213,10 +213,6 @@ void TestTagToName::example()
     QCOMPARE(tagNameExample(file, QString(), u" "_s), u"Beispiel: "_s);
     QCOMPARE(tagNameExample(dir.filePath(u"missing.mp3"_s), u"%G %S"_s, u" "_s),
              u"Beispiel: -.mp3"_s);
-    QCOMPARE(blankReplacementFor(u"Unterstriche"_s), u"_"_s);
-    QCOMPARE(blankReplacementFor(u"Punkte"_s), u"."_s);
-    QCOMPARE(blankReplacementFor(u"Leerzeichen"_s), u" "_s);
-    QCOMPARE(blankReplacementFor(u"~"_s), u"~"_s);
 }
 
 void TestTagToName::toggle_data()
