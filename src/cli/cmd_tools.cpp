@@ -2,6 +2,7 @@
 // The file tools: "report", "playlist", "wavcut" and "joliet".
 #include "cli/cli.h"
 #include "cli/paths.h"
+#include "cli/playlistprompt.h"
 #include "cli/progressbar.h"
 #include "cli/renameflow.h"
 
@@ -15,8 +16,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -99,25 +98,12 @@ int runPlaylistWrite(Context& context, const ArgParser& args)
     bool failed = false;
     const QStringList files = filesOnly(context, args, rest, failed);
     bool refused = false;
-    const auto question = [&]() {
-        if (args.isSet(u"append"))
-            return ExistingPlaylist::Append;
-        if (args.isSet(u"replace"))
-            return ExistingPlaylist::Replace;
-        if (::isatty(STDIN_FILENO) != 1) {
-            refused = true;
-            return ExistingPlaylist::Cancel;
-        }
-        context.io.err() << appendToPlaylistQuestion() << " [y = append, n = replace, c = cancel] "
-                         << Qt::flush;
-        QTextStream in(stdin);
-        const QString answer = in.readLine().trimmed().toLower();
-        if (answer.startsWith(u'y') || answer.startsWith(u'j'))
-            return ExistingPlaylist::Append;
-        if (answer.startsWith(u'n'))
-            return ExistingPlaylist::Replace;
-        return ExistingPlaylist::Cancel;
-    };
+    std::optional<ExistingPlaylist> choice;
+    if (args.isSet(u"append"))
+        choice = ExistingPlaylist::Append;
+    if (args.isSet(u"replace"))
+        choice = ExistingPlaylist::Replace;
+    const auto question = existingPlaylistQuestion(context, choice, refused);
     const Status s = writePlaylist(playlist, files, question);
     if (refused)
         return usage(context, u"playlist write"_s,
