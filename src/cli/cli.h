@@ -91,13 +91,16 @@ Command exprCommand();
 Command filesCommand();
 Command infoCommand();
 Command jolietCommand();
+Command nameToTagCommand();
 Command namesCommand();
 Command playlistCommand();
+Command presetsCommand();
 Command regexCommand();
 Command reportCommand();
 Command renameCommand();
 Command settingsCommand();
 Command tagCommand();
+Command tagToNameCommand();
 Command wavcutCommand();
 Command undoCommand();
 
