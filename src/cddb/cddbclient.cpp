@@ -170,7 +170,9 @@ void CddbClient::attempt()
     const QString hello = helloSuffix(m_settings.email, m_settings.version);
 
     if (!m_query.toc) {
+        // A fixed id: no choice, and the naming takes the category as typed.
         m_state.choicePending = false;
+        m_state.chosenCategory = m_query.category;
         const QString target = m_query.category + u' ' + m_query.discId;
         if (!m_settings.http) {
             m_state.serverLabel = s.host + u':' + QString::number(s.port);

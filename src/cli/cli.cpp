@@ -142,10 +142,11 @@ void Context::fail(const QString& what, const QString& message)
 const QList<Command>& commands()
 {
     static const QList<Command> all = {
-        filesCommand(),  renameCommand(),    actionsCommand(),   exprCommand(),     regexCommand(),
-        namesCommand(),  tagToNameCommand(), nameToTagCommand(), presetsCommand(),  undoCommand(),
-        tagCommand(),    infoCommand(),      reportCommand(),    playlistCommand(), wavcutCommand(),
-        jolietCommand(), settingsCommand(),
+        filesCommand(),    renameCommand(), actionsCommand(),   exprCommand(),
+        regexCommand(),    namesCommand(),  tagToNameCommand(), nameToTagCommand(),
+        presetsCommand(),  discIdCommand(), cddbCommand(),      listToNameCommand(),
+        undoCommand(),     tagCommand(),    infoCommand(),      reportCommand(),
+        playlistCommand(), wavcutCommand(), jolietCommand(),    settingsCommand(),
     };
     return all;
 }

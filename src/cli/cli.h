@@ -87,10 +87,13 @@ int run(const QStringList& args, Console& io);
 const QList<Command>& commands();
 
 Command actionsCommand();
+Command cddbCommand();
+Command discIdCommand();
 Command exprCommand();
 Command filesCommand();
 Command infoCommand();
 Command jolietCommand();
+Command listToNameCommand();
 Command nameToTagCommand();
 Command namesCommand();
 Command playlistCommand();

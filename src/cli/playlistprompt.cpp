@@ -7,9 +7,8 @@
 
 namespace varnolite::cli {
 
-ExistingPlaylistQuestion existingPlaylistQuestion(Context& context,
-                                                  std::optional<ExistingPlaylist> choice,
-                                                  bool& refused)
+ExistingPlaylistQuestion
+existingPlaylistQuestion(Context& context, std::optional<ExistingPlaylist> choice, bool& refused)
 {
     return [&context, choice, &refused]() {
         if (choice)

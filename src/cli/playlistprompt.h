@@ -13,8 +13,7 @@ namespace varnolite::cli {
 /// The question for writePlaylist: `choice` when a flag made one; otherwise
 /// "Mp3''s zur bestehenden Playlist hinzufügen?" on the terminal (y appends, n replaces,
 /// anything else cancels). Without a terminal it cancels and sets `refused`.
-ExistingPlaylistQuestion existingPlaylistQuestion(Context& context,
-                                                  std::optional<ExistingPlaylist> choice,
-                                                  bool& refused);
+ExistingPlaylistQuestion
+existingPlaylistQuestion(Context& context, std::optional<ExistingPlaylist> choice, bool& refused);
 
 } // namespace varnolite::cli

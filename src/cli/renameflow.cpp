@@ -90,7 +90,8 @@ RenameOptions renameOptionsFrom(const Context& context, const ArgParser& args)
     return options;
 }
 
-int runRenameBatch(Context& context, const ArgParser& args, RenameBatch batch)
+int runRenameBatch(Context& context, const ArgParser& args, RenameBatch batch,
+                   const ConfirmedHook& confirmed)
 {
     qsizetype changing = 0;
     for (qsizetype i = 0; i < batch.size(); ++i)
@@ -122,6 +123,14 @@ int runRenameBatch(Context& context, const ArgParser& args, RenameBatch batch)
         if (!yes && !confirm(context, changing)) {
             declined = true;
             return PreviewDecision::Cancel;
+        }
+        if (confirmed) {
+            QStringList sources;
+            for (const PreviewLine& line : lines) {
+                if (line.checked)
+                    sources.append(line.source);
+            }
+            confirmed(sources);
         }
         return PreviewDecision::Ok;
     };

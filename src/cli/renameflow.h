@@ -16,9 +16,13 @@ QList<OptionSpec> renameFlowOptions();
 /// The pipeline options: the settings file's, overridden by the flags.
 RenameOptions renameOptionsFrom(const Context& context, const ArgParser& args);
 
+/// Told, once the renaming is agreed, of the sources that will be renamed (before any is).
+using ConfirmedHook = std::function<void(const QStringList& sources)>;
+
 /// Previews the batch as a table of the entries that change, asks "Rename N files? [y/N]"
 /// (unless --yes; --dry-run only prints), renames through the pipeline and reports failures.
 /// Gives the exit status.
-int runRenameBatch(Context& context, const ArgParser& args, RenameBatch batch);
+int runRenameBatch(Context& context, const ArgParser& args, RenameBatch batch,
+                   const ConfirmedHook& confirmed = {});
 
 } // namespace varnolite::cli
