@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     NamePattern names;
     names.usePreset = bits & 2;
     names.quickPattern = pattern;
-    names.preset = {field(5), field(6), field(7), pattern, field(2), field(8), field(9),
-                    field(10), field(11), field(12)};
+    names.preset = {field(5), field(6), field(7),  pattern,   field(2),
+                    field(8), field(9), field(10), field(11), field(12)};
     names.blankReplacement = field(13).left(2);
     const Id3v1Tag parsed = ParseNameToTag(text, field(14), old, names);
     check(parsed.year.size() <= 4 && parsed.track.size() <= 3);
