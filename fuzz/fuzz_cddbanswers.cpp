@@ -3,6 +3,7 @@
 // random places, and the rules the client applies to every answer, with random choices. No
 // crash, no hang; every answer handed on is whole, and the lookup state stays consistent.
 #include "cddb/cddbclient.h"
+#include "check.h"
 
 #include <QCoreApplication>
 
@@ -13,12 +14,6 @@ using namespace varnolite;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void quiet(QtMsgType, const QMessageLogContext&, const QString&) {}
 

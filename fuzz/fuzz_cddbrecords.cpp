@@ -3,6 +3,7 @@
 // .qdb files. No crash; every target stays in the album's folder (or, for the folder itself,
 // in its parent) and is never empty, "." or "..".
 #include "cddb/naming.h"
+#include "check.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +12,6 @@ using namespace varnolite;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 void checkLeaf(const QString& target, const QString& parent)
 {

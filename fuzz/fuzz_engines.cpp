@@ -3,6 +3,7 @@
 // language, the rename actions with random options, and a regular-expression replacement. No
 // crash, no hang, no out-of-range access; results stay bounded, and a batch target stays in its
 // entry's directory.
+#include "check.h"
 #include "engines/actionlanguage.h"
 #include "engines/regexlist.h"
 #include "engines/renameactions.h"
@@ -14,12 +15,6 @@ using namespace varnolite;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The target of an entry "/d/e" renamed to `name` is a plain name in "/d/".
 void checkStaysInDirectory(const QString& name)

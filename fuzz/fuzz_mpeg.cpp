@@ -2,6 +2,7 @@
 // MPEG and WAV analysis on any bytes: no crash, no read outside the buffer, no division by
 // zero, values that stay within what the bytes allow, and the same results when the bytes are
 // read through the block cache the file readers use.
+#include "check.h"
 #include "core/bytesource.h"
 #include "tags/fileinfo.h"
 #include "tags/mpeg.h"
@@ -11,16 +12,6 @@
 #include <cstdlib>
 
 using namespace varnolite;
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

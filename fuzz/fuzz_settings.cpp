@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file reader: any bytes parse; the document writes out and reads back the same;
 // the two state storages restore from it, save into it and restore the same values again.
+#include "check.h"
 #include "core/inidocument.h"
 #include "core/settingskeys.h"
 #include "core/statestorage.h"
 
 #include <algorithm>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -21,12 +23,6 @@ public:
     int pixelsPerInch() const override { return 96; }
     void applyPlacement(const RestoredPlacement&) override {}
 };
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // NUL and CR inside a value are not written back (dropped or turned into blanks).
 bool holdsUnwritable(const PropertyValue& v)

@@ -2,6 +2,7 @@
 // Tag patterns on random input: cutting texts into piece tables and filling patterns from them,
 // reading names into tags, and expanding tags into relative paths. No crash, no out-of-range
 // access; every piece is a part of its text, and an expanded path never leaves its directory.
+#include "check.h"
 #include "engines/nametotag.h"
 #include "engines/piecetable.h"
 #include "engines/tagtoname.h"
@@ -11,16 +12,6 @@
 
 using namespace varnolite;
 using namespace Qt::StringLiterals;
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

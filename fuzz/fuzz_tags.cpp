@@ -2,6 +2,7 @@
 // The trailing-tag reader (ID3v1 and Lyrics3): any bytes read without a crash or a read outside
 // the buffer; where the tags start lies inside the file; and a tag written back and read again
 // reaches a fixed point after one round.
+#include "check.h"
 #include "core/bytesource.h"
 #include "tags/id3v1.h"
 #include "tags/lyrics3.h"
@@ -12,12 +13,6 @@
 using namespace varnolite;
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 // The file as WriteTag would leave it, or an empty array when reading it back could not give
 // the tag just written: the ID3v1 detection rule cannot see it (a file of 137 bytes or less,

@@ -134,6 +134,12 @@ void LinePrinter::flush()
     m_used = 0;
 }
 
+int usageError(Context& context, const QString& command, const QString& message)
+{
+    context.io.err() << "varnolite-cli " << command << ": " << message << Qt::endl;
+    return ExitUsage;
+}
+
 void Context::fail(const QString& what, const QString& message)
 {
     io.err() << what << ": " << message << Qt::endl;

@@ -80,6 +80,9 @@ struct Command
     QList<Command> subcommands = {};
 };
 
+/// Reports bad usage as "varnolite-cli COMMAND: message" and gives ExitUsage.
+int usageError(Context& context, const QString& command, const QString& message);
+
 /// Runs the command line (arguments without the program name) and gives the exit status.
 int run(const QStringList& args, Console& io);
 

@@ -36,12 +36,6 @@ namespace varnolite::cli {
 
 namespace {
 
-int usageError(Context& context, const QString& command, const QString& message)
-{
-    context.io.err() << "varnolite-cli " << command << ": " << message << Qt::endl;
-    return ExitUsage;
-}
-
 bool onTerminal()
 {
     return ::isatty(STDIN_FILENO) == 1;

@@ -28,12 +28,6 @@ namespace varnolite::cli {
 
 namespace {
 
-int usageError(Context& context, const QString& command, const QString& message)
-{
-    context.io.err() << "varnolite-cli " << command << ": " << message << Qt::endl;
-    return ExitUsage;
-}
-
 const OptionSpec kRecursive{
     {u"r"_s, u"recursive"_s}, {}, u"work on the files inside directories too"_s};
 
