@@ -28,6 +28,7 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <optional>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -91,7 +92,7 @@ int runDiscId(Context& context, const ArgParser& args)
     const int sources = args.isSet(u"cd") + args.isSet(u"toc") + !args.positionals().isEmpty();
     if (sources != 1)
         return usageError(context, command, u"give FILE..., --cd or --toc"_s);
-    Result<DiscToc> toc = Status{};
+    std::optional<Result<DiscToc>> toc;
     if (args.isSet(u"toc")) {
         if (!args.isSet(u"leadout"))
             return usageError(context, command, u"--toc needs --leadout FRAMES"_s);
@@ -107,8 +108,8 @@ int runDiscId(Context& context, const ArgParser& args)
         if (!ok)
             return usageError(context, command, u"--leadout needs a frame number"_s);
         toc = tocFromTable(offsets, leadOut);
-        if (!toc.ok())
-            return usageError(context, command, toc.status().message());
+        if (!toc->ok())
+            return usageError(context, command, toc->status().message());
     } else if (args.isSet(u"cd")) {
         toc = tocFromCd(args.value(u"cd"));
     } else {
@@ -121,11 +122,11 @@ int runDiscId(Context& context, const ArgParser& args)
         ProgressBar progress(context.io, u"Measuring"_s);
         toc = tocFromFiles(files, progress.hook());
     }
-    if (!toc.ok()) {
-        context.io.err() << "varnolite-cli discid: " << toc.status().message() << Qt::endl;
+    if (!toc->ok()) {
+        context.io.err() << "varnolite-cli discid: " << toc->status().message() << Qt::endl;
         return ExitFailed;
     }
-    printToc(context, toc.value(), args.isSet(u"json"));
+    printToc(context, toc->value(), args.isSet(u"json"));
     return ExitOk;
 }
 
@@ -338,13 +339,12 @@ int runCddb(Context& context, const ArgParser& args)
         query.category = fixed.value(0);
         query.discId = fixed.value(1);
     } else {
-        Result<DiscToc> toc = Status{};
-        if (args.isSet(u"cd")) {
-            toc = tocFromCd(args.value(u"cd"));
-        } else {
+        const Result<DiscToc> toc = [&] {
+            if (args.isSet(u"cd"))
+                return tocFromCd(args.value(u"cd"));
             ProgressBar progress(context.io, u"Measuring"_s);
-            toc = tocFromFiles(files, progress.hook());
-        }
+            return tocFromFiles(files, progress.hook());
+        }();
         if (!toc.ok()) {
             context.io.err() << "varnolite-cli cddb: " << toc.status().message() << Qt::endl;
             return ExitFailed;
