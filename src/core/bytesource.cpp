@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/bytesource.h"
 
+#include "core/fdio.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -87,19 +89,7 @@ FileSource::~FileSource()
 
 std::optional<QByteArray> FileSource::read(qint64 offset, qint64 length) const
 {
-    if (offset < 0 || length < 0 || offset > m_size || m_size - offset < length)
-        return std::nullopt;
-    QByteArray data(qsizetype(length), Qt::Uninitialized);
-    qint64 done = 0;
-    while (done < length) {
-        const ssize_t n = ::pread(m_fd, data.data() + done, size_t(length - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return std::nullopt;
-        done += n;
-    }
-    return data;
+    return preadExactly(m_fd, m_size, offset, length);
 }
 
 } // namespace varnolite

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/filemove.h"
 
+#include "core/fdio.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -131,15 +133,8 @@ int copyContent(int in, int out)
                 continue;
             return errno;
         }
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buffer + done, size_t(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return errno;
-            }
-            done += w;
-        }
+        if (!writeAll(out, QByteArrayView(buffer, n)))
+            return errno;
     }
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/safefile.h"
 
+#include "core/fdio.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -21,23 +23,6 @@ unsigned defaultFileMode()
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666u & ~unsigned(mask);
-}
-
-bool writeAll(int fd, QByteArrayView data)
-{
-    const char* p = data.data();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= n;
-    }
-    return true;
 }
 
 void syncDirectory(const QByteArray& dir)
@@ -216,24 +201,6 @@ bool isReadOnly(const struct stat& st)
 // The tail of a tag area is at most a Lyrics3 block (under 1 MB) and an ID3v1 tag.
 constexpr qint64 kMaxTailBytes = 64LL * 1024 * 1024;
 
-bool pwriteAll(int fd, QByteArrayView data, qint64 offset)
-{
-    qint64 done = 0;
-    while (done < data.size()) {
-        const ssize_t n =
-            ::pwrite(fd, data.data() + done, size_t(data.size() - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
-}
-
 } // namespace
 
 Status truncateFileAtomically(const QString& path, qint64 length)
@@ -301,18 +268,7 @@ FileUpdate::~FileUpdate()
 
 std::optional<QByteArray> FileUpdate::read(qint64 offset, qint64 length) const
 {
-    if (offset < 0 || length < 0 || offset > m_size || m_size - offset < length)
-        return std::nullopt;
-    QByteArray data(qsizetype(length), Qt::Uninitialized);
-    for (qint64 done = 0; done < length;) {
-        const ssize_t n = ::pread(m_fd, data.data() + done, size_t(length - done), offset + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return std::nullopt;
-        done += n;
-    }
-    return data;
+    return preadExactly(m_fd, m_size, offset, length);
 }
 
 Status FileUpdate::replaceTail(qint64 from, QByteArrayView tail, bool* unchanged)

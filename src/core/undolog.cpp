@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/undolog.h"
 
+#include "core/fdio.h"
 #include "core/filemove.h"
 #include "core/paths.h"
 #include "core/safefile.h"
@@ -110,21 +111,8 @@ Status UndoLog::appendLines(const QStringList& lines)
     }
     const QByteArray bytes = encodeTextLines(lines);
     const off_t before = ::lseek(m_appendFd, 0, SEEK_END);
-    const char* p = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_appendFd, p, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            if (before >= 0 && ::ftruncate(m_appendFd, before) != 0) {
-            }
-            return Status::fromErrno(error, m_path);
-        }
-        p += n;
-        left -= n;
-    }
+    if (!appendAll(m_appendFd, bytes, before))
+        return Status::fromErrno(errno, m_path);
     return {};
 }
 

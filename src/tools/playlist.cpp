@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tools/playlist.h"
 
+#include "core/fdio.h"
 #include "core/paths.h"
 #include "core/safefile.h"
 #include "core/textcodec.h"
@@ -34,18 +35,10 @@ Status appendLines(const QString& path, const QStringList& lines)
     char last = '\n';
     if (size > 0 && ::pread(fd, &last, 1, size - 1) == 1 && last != '\n')
         bytes.prepend("\r\n");
-    for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            if (::ftruncate(fd, size) != 0) {
-            }
-            ::close(fd);
-            return Status::fromErrno(error, path);
-        }
-        done += n;
+    if (!appendAll(fd, bytes, size)) {
+        const int error = errno;
+        ::close(fd);
+        return Status::fromErrno(error, path);
     }
     if (::close(fd) != 0)
         return Status::fromErrno(errno, path);
