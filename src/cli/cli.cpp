@@ -140,6 +140,12 @@ int usageError(Context& context, const QString& command, const QString& message)
     return ExitUsage;
 }
 
+int usageHint(Context& context, const QString& command, const QString& message)
+{
+    return usageError(context, command,
+                      message + u" (see varnolite-cli "_s + command + u" --help)"_s);
+}
+
 void Context::fail(const QString& what, const QString& message)
 {
     io.err() << what << ": " << message << Qt::endl;

@@ -83,6 +83,9 @@ struct Command
 /// Reports bad usage as "varnolite-cli COMMAND: message" and gives ExitUsage.
 int usageError(Context& context, const QString& command, const QString& message);
 
+/// The same, pointing to the command's help: "… message (see varnolite-cli COMMAND --help)".
+int usageHint(Context& context, const QString& command, const QString& message);
+
 /// Runs the command line (arguments without the program name) and gives the exit status.
 int run(const QStringList& args, Console& io);
 

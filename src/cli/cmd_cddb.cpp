@@ -324,7 +324,7 @@ int runCddb(Context& context, const ArgParser& args)
     if (args.isSet(u"cd") && args.isSet(u"fixed"))
         return usageError(context, command, u"give --cd or --fixed, not both"_s);
     if (args.positionals().isEmpty())
-        return usageError(context, command, u"no FILE given (see varnolite-cli cddb --help)"_s);
+        return usageHint(context, command, u"no FILE given"_s);
 
     bool failed = false;
     const FileSet files = albumFiles(context, args.positionals(), failed);

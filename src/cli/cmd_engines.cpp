@@ -258,11 +258,7 @@ int finish(int status, bool failed)
 
 int needPaths(Context& context, const ArgParser& args, const QString& command)
 {
-    if (!args.positionals().isEmpty())
-        return ExitOk;
-    context.io.err() << "varnolite-cli " << command << ": no PATH given (see varnolite-cli "
-                     << command << " --help)" << Qt::endl;
-    return ExitUsage;
+    return args.positionals().isEmpty() ? usageHint(context, command, u"no PATH given"_s) : ExitOk;
 }
 
 int runActions(Context& context, const ArgParser& args)

@@ -22,11 +22,8 @@ FileMask fileMask(const Context& context, const ArgParser& args)
 
 int runFiles(Context& context, const ArgParser& args)
 {
-    if (args.positionals().isEmpty()) {
-        context.io.err() << "varnolite-cli files: no PATH given (see varnolite-cli files --help)"
-                         << Qt::endl;
-        return ExitUsage;
-    }
+    if (args.positionals().isEmpty())
+        return usageHint(context, u"files"_s, u"no PATH given"_s);
     bool failed = false;
     FileSet files = gatherPaths(context, args.positionals(), failed);
     QList<PathError> errors;

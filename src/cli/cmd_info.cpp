@@ -118,11 +118,8 @@ void printText(LinePrinter& out, const FileReport& r)
 
 int runInfo(Context& context, const ArgParser& args)
 {
-    if (args.positionals().isEmpty()) {
-        context.io.err() << "varnolite-cli info: no FILE given (see varnolite-cli info --help)"
-                         << Qt::endl;
-        return ExitUsage;
-    }
+    if (args.positionals().isEmpty())
+        return usageHint(context, u"info"_s, u"no FILE given"_s);
     const auto doc = context.settings().load();
     const bool onlyRegistered =
         ValueMap::effective(optionsStorage(), doc.ok() ? doc.value() : IniDocument())

@@ -68,10 +68,7 @@ int runRename(Context& context, const ArgParser& args)
     } else if (paths.size() == 2) {
         batch.append(absolute(paths[0]), absolute(paths[1]));
     } else {
-        context.io.err() << "varnolite-cli rename: needs SOURCE TARGET (see varnolite-cli rename "
-                            "--help)"
-                         << Qt::endl;
-        return ExitUsage;
+        return usageHint(context, u"rename"_s, u"needs SOURCE TARGET"_s);
     }
     return runRenameBatch(context, args, std::move(batch));
 }

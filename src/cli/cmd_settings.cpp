@@ -217,12 +217,8 @@ int set(Context& context, const QStringList& rest)
 int runSettings(Context& context, const ArgParser& args)
 {
     QStringList rest = args.positionals();
-    if (rest.isEmpty()) {
-        context.io.err() << "varnolite-cli settings: needs get, set or show (see "
-                            "varnolite-cli settings --help)"
-                         << Qt::endl;
-        return ExitUsage;
-    }
+    if (rest.isEmpty())
+        return usageHint(context, u"settings"_s, u"needs get, set or show"_s);
     const QString action = rest.takeFirst();
     if (action == u"set")
         return set(context, rest);

@@ -34,11 +34,8 @@ FileSet tagFiles(Context& context, const ArgParser& args, bool& failed)
 
 int needFiles(Context& context, const ArgParser& args, const QString& action)
 {
-    if (!args.positionals().isEmpty())
-        return ExitOk;
-    context.io.err() << "varnolite-cli tag " << action << ": no FILE given (see varnolite-cli tag "
-                     << action << " --help)" << Qt::endl;
-    return ExitUsage;
+    return args.positionals().isEmpty() ? usageHint(context, u"tag "_s + action, u"no FILE given"_s)
+                                        : ExitOk;
 }
 
 QString lyricsKindName(LyricsKind kind)

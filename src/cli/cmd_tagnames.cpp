@@ -37,7 +37,7 @@ int runTagToName(Context& context, const ArgParser& args)
 {
     const QString command = u"tag2name"_s;
     if (args.positionals().isEmpty())
-        return usageError(context, command, u"no PATH given (see varnolite-cli tag2name --help)"_s);
+        return usageHint(context, command, u"no PATH given"_s);
     if (args.isSet(u"pattern") && args.isSet(u"pattern-file"))
         return usageError(context, command, u"give --pattern or --pattern-file, not both"_s);
     QString pattern;
@@ -205,7 +205,7 @@ int runNameToTag(Context& context, const ArgParser& args)
 {
     const QString command = u"name2tag"_s;
     if (args.positionals().isEmpty())
-        return usageError(context, command, u"no FILE given (see varnolite-cli name2tag --help)"_s);
+        return usageHint(context, command, u"no FILE given"_s);
     const ValueMap window = mainWindowValues(context);
     NameToTagRequest request;
     request.source = TagSource::FromName;

@@ -50,17 +50,10 @@ FileSet filesOnly(Context& context, const ArgParser& args, const QStringList& pa
     return filesOf(context, paths, args.isSet(u"recursive"), fileMask(context, args), failed);
 }
 
-int usage(Context& context, const QString& command, const QString& message)
-{
-    context.io.err() << "varnolite-cli " << command << ": " << message << " (see varnolite-cli "
-                     << command << " --help)" << Qt::endl;
-    return ExitUsage;
-}
-
 int runReport(Context& context, const ArgParser& args)
 {
     if (args.positionals().size() != 1)
-        return usage(context, u"report"_s, u"needs one DIR"_s);
+        return usageHint(context, u"report"_s, u"needs one DIR"_s);
     const QString dir = QDir::cleanPath(QFileInfo(args.positionals().front()).absoluteFilePath());
     if (!HasFileAttributes(dir, FileAttribute::Directory)) {
         context.fail(args.positionals().front(), u"not a directory"_s);
@@ -91,9 +84,9 @@ int runPlaylistWrite(Context& context, const ArgParser& args)
 {
     QStringList rest = args.positionals();
     if (rest.size() < 2)
-        return usage(context, u"playlist write"_s, u"needs PLAYLIST FILE..."_s);
+        return usageHint(context, u"playlist write"_s, u"needs PLAYLIST FILE..."_s);
     if (args.isSet(u"append") && args.isSet(u"replace"))
-        return usage(context, u"playlist write"_s, u"give --append or --replace, not both"_s);
+        return usageHint(context, u"playlist write"_s, u"give --append or --replace, not both"_s);
     const QString playlist = QFileInfo(rest.takeFirst()).absoluteFilePath();
     bool failed = false;
     const QStringList files = filesOnly(context, args, rest, failed);
@@ -106,8 +99,8 @@ int runPlaylistWrite(Context& context, const ArgParser& args)
     const auto question = existingPlaylistQuestion(context, choice, refused);
     const Status s = writePlaylist(playlist, files, question);
     if (refused)
-        return usage(context, u"playlist write"_s,
-                     playlist + u" exists: give --append or --replace"_s);
+        return usageHint(context, u"playlist write"_s,
+                         playlist + u" exists: give --append or --replace"_s);
     if (!s.ok()) {
         context.fail(playlist,
                      s.code() == ErrorCode::Cancelled ? u"left as it was"_s : s.message());
@@ -119,7 +112,7 @@ int runPlaylistWrite(Context& context, const ArgParser& args)
 int runPlaylistRead(Context& context, const ArgParser& args)
 {
     if (args.positionals().isEmpty())
-        return usage(context, u"playlist read"_s, u"needs PLAYLIST..."_s);
+        return usageHint(context, u"playlist read"_s, u"needs PLAYLIST..."_s);
     bool failed = false;
     QStringList all;
     for (const QString& playlist : args.positionals()) {
@@ -141,7 +134,7 @@ int runPlaylistRead(Context& context, const ArgParser& args)
 int runWavcut(Context& context, const ArgParser& args)
 {
     if (args.positionals().isEmpty())
-        return usage(context, u"wavcut"_s, u"no FILE given"_s);
+        return usageHint(context, u"wavcut"_s, u"no FILE given"_s);
     bool failed = false;
     const FileSet files = filesOnly(context, args, args.positionals(), failed);
     int status = failed ? ExitFailed : ExitOk;
@@ -162,7 +155,7 @@ int runWavcut(Context& context, const ArgParser& args)
 int runJoliet(Context& context, const ArgParser& args)
 {
     if (args.positionals().isEmpty())
-        return usage(context, u"joliet"_s, u"no PATH given"_s);
+        return usageHint(context, u"joliet"_s, u"no PATH given"_s);
     bool failed = false;
     const FileSet files = fileSet(context, args, args.positionals(), failed);
     const int status = runRenameBatch(context, args, buildJolietBatch(files));

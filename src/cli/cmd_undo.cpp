@@ -47,11 +47,8 @@ int list(Context& context, const UndoLog& log, bool json)
 
 int runUndo(Context& context, const ArgParser& args)
 {
-    if (!args.positionals().isEmpty()) {
-        context.io.err() << "varnolite-cli undo: takes no arguments (see varnolite-cli undo --help)"
-                         << Qt::endl;
-        return ExitUsage;
-    }
+    if (!args.positionals().isEmpty())
+        return usageHint(context, u"undo"_s, u"takes no arguments"_s);
     UndoLog log = UndoLog::inDirectory(context.dataDir);
     log.loadHeaders();
     if (args.isSet(u"list"))
