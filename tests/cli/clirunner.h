@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTest>
 
 struct CliResult
@@ -13,6 +14,14 @@ struct CliResult
     QString out;
     QString err;
 };
+
+// Exit code (-1 after a crash or a kill) and output of a process that has ended.
+inline CliResult resultOf(QProcess& p)
+{
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
 
 inline CliResult runProgram(const QString& program, const QStringList& args,
                             const QByteArray& input = {})
@@ -26,12 +35,25 @@ inline CliResult runProgram(const QString& program, const QStringList& args,
     p.closeWriteChannel();
     if (!p.waitForFinished(60000))
         p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return resultOf(p);
 }
 
 inline CliResult runCli(const QStringList& args, const QByteArray& input = {})
 {
     return runProgram(QStringLiteral(VARNOLITE_CLI), args, input);
 }
+
+// A temporary directory for a test's files; its "data" folder is the program's data directory.
+struct CliWorkspace
+{
+    QTemporaryDir tmp;
+    QString path(const QString& name) const { return tmp.filePath(name); }
+    QStringList withDataDir(const QStringList& args) const
+    {
+        return QStringList{QStringLiteral("--data-dir"), path(QStringLiteral("data"))} + args;
+    }
+    CliResult cli(const QStringList& args, const QByteArray& input = {}) const
+    {
+        return runCli(withDataDir(args), input);
+    }
+};

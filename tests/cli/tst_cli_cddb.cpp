@@ -30,9 +30,7 @@ CliResult runServed(const QStringList& args)
     QSignalSpy done(&p, &QProcess::finished);
     if (!done.wait(60000))
         p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return resultOf(p);
 }
 
 // An MPEG-1 Layer III stream at 128 kbit/s lasting `seconds`.
@@ -59,11 +57,9 @@ QByteArray record(const QByteArray& discTitle, const QList<QByteArray>& titles)
     return r + "EXTD=\r\n";
 }
 
-struct Workspace
+struct Workspace : CliWorkspace
 {
-    QTemporaryDir tmp;
     TestCddbServer server;
-    QString path(const QString& name) const { return tmp.filePath(name); }
     // An album of three MP3 files of 100 seconds (disc id 09013303).
     QString album(const QString& name = u"Music/old"_s) const
     {
@@ -71,10 +67,7 @@ struct Workspace
             write(path(name + u"/track%1.mp3"_s.arg(i)), mpegStream(100));
         return path(name);
     }
-    CliResult cli(const QStringList& args) const
-    {
-        return runServed(QStringList{u"--data-dir"_s, path(u"data"_s)} + args);
-    }
+    CliResult cli(const QStringList& args) const { return runServed(withDataDir(args)); }
     QStringList server1() const
     {
         return {u"--server"_s, u"127.0.0.1:%1"_s.arg(server.cddbpPort()), u"--no-second-server"_s,

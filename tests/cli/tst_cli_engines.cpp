@@ -11,15 +11,7 @@ using testfiles::write;
 
 namespace {
 
-struct Workspace
-{
-    QTemporaryDir tmp;
-    QString path(const QString& name) const { return tmp.filePath(name); }
-    CliResult cli(const QStringList& args, const QByteArray& input = {}) const
-    {
-        return runCli(QStringList{u"--data-dir"_s, path(u"data"_s)} + args, input);
-    }
-};
+using Workspace = CliWorkspace;
 
 } // namespace
 

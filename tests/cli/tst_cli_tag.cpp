@@ -15,14 +15,8 @@ namespace {
 
 const QByteArray kAudio(1500, '\xAA');
 
-struct Workspace
+struct Workspace : CliWorkspace
 {
-    QTemporaryDir tmp;
-    QString path(const QString& name) const { return tmp.filePath(name); }
-    CliResult cli(const QStringList& args) const
-    {
-        return runCli(QStringList{u"--data-dir"_s, tmp.filePath(u"data"_s)} + args);
-    }
     QJsonObject show(const QString& file) const
     {
         const CliResult r = cli({u"tag"_s, u"show"_s, u"--json"_s, file});

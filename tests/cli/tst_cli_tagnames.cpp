@@ -14,14 +14,8 @@ using testfiles::write;
 
 namespace {
 
-struct Workspace
+struct Workspace : CliWorkspace
 {
-    QTemporaryDir tmp;
-    QString path(const QString& name) const { return tmp.filePath(name); }
-    CliResult cli(const QStringList& args, const QByteArray& input = {}) const
-    {
-        return runCli(QStringList{u"--data-dir"_s, path(u"data"_s)} + args, input);
-    }
     // A small file, tagged with the given field options of "tag set" (none: no tag).
     void file(const QString& name, const QStringList& fields = {}) const
     {

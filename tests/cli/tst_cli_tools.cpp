@@ -14,10 +14,8 @@ using testfiles::write;
 
 namespace {
 
-struct Workspace
+struct Workspace : CliWorkspace
 {
-    QTemporaryDir tmp;
-    QString path(const QString& name) const { return tmp.filePath(name); }
     QString copy(const QString& stream, const QString& as) const
     {
         const QString to = path(as);
@@ -25,10 +23,6 @@ struct Workspace
         QFile::copy(QFINDTESTDATA(u"../tags/data/streams/"_s + stream), to);
         QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner);
         return to;
-    }
-    CliResult cli(const QStringList& args, const QByteArray& input = {}) const
-    {
-        return runCli(QStringList{u"--data-dir"_s, path(u"data"_s)} + args, input);
     }
 };
 
