@@ -25,30 +25,10 @@ QStringList linesOf(QStringView text)
     return lines;
 }
 
-// A name that cannot leave its directory: separators and control characters become "_", and
-// an empty name, "." or ".." becomes "_".
-QString safeName(QString name)
-{
-    for (QChar& c : name) {
-        if (c == u'/' || c == u'\\' || c.unicode() < 32)
-            c = u'_';
-    }
-    if (name.isEmpty() || name == u"." || name == u"..")
-        return u"_"_s;
-    return name;
-}
-
 QString cleanValue(QString value)
 {
     value.replace(u'/', u'-');
     return ReplaceIllegalChars(value);
-}
-
-QString extensionOf(const QString& path)
-{
-    const QString name = fileNameOf(path);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot);
 }
 
 // The genre number whose name equals `name` without regard to case (the last one that does,
@@ -162,7 +142,7 @@ CddbNamingPlan planCddbNaming(const QString& record, const QString& category,
         const QStringList parts = expandTagPatternParts(options.fileNamePattern, tag, quint32(k),
                                                         options.blankReplacement);
         plan.batch.append(file, addTrailingSeparator(albumDir) +
-                                    tagPatternPath(parts, extensionOf(file)));
+                                    tagPatternPath(parts, extensionOf(fileNameOf(file))));
         if (!options.writeTags)
             continue;
 
@@ -199,7 +179,7 @@ CddbNamingPlan planCddbNaming(const QString& record, const QString& category,
         name.replace(u' ', options.blankReplacement);
         RenameBatch withDirectory;
         withDirectory.append(albumDir,
-                             addTrailingSeparator(directoryOf(albumDir)) + safeName(name));
+                             addTrailingSeparator(directoryOf(albumDir)) + confinedName(name));
         withDirectory.sources += plan.batch.sources;
         withDirectory.targets += plan.batch.targets;
         plan.batch = withDirectory;
@@ -284,7 +264,7 @@ QList<std::optional<QString>> plainListNames(const QStringList& lines, qsizetype
             line.prepend(u'0');
         if (addMp3)
             line += u".mp3"_s;
-        names.append(safeName(ReplaceIllegalChars(line)));
+        names.append(confinedName(ReplaceIllegalChars(line)));
     }
     return names;
 }
@@ -306,7 +286,7 @@ QList<std::optional<QString>> sfvNames(const QStringList& lines, qsizetype count
         if (name.isEmpty())
             names.append(std::nullopt); // no checksum word: no name
         else
-            names.append(safeName(ReplaceIllegalChars(name)));
+            names.append(confinedName(ReplaceIllegalChars(name)));
     }
     return names;
 }

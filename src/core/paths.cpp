@@ -29,6 +29,12 @@ QString fileNameOf(const QString& path)
     return path.mid(path.lastIndexOf(u'/') + 1);
 }
 
+QString extensionOf(QStringView name)
+{
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot < 0 ? QString() : name.sliced(dot).toString();
+}
+
 QString executableDir()
 {
     QString dir;

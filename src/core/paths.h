@@ -21,6 +21,9 @@ QString directoryOf(const QString& path);
 /// The last part of a path: everything after its last '/'.
 QString fileNameOf(const QString& path);
 
+/// The extension of a file name: from its last '.' on, empty when it has none.
+QString extensionOf(QStringView name);
+
 /// The path with the platform's directory separator appended unless it already ends in one;
 /// an empty path gives "/".
 QString addTrailingSeparator(const QString& path);

@@ -57,6 +57,17 @@ QString ReplaceIllegalChars(QStringView name)
     return out;
 }
 
+QString confinedName(QString name)
+{
+    for (QChar& c : name) {
+        if (c == u'/' || c.unicode() < 32)
+            c = u'_';
+    }
+    if (name.isEmpty() || name == u"." || name == u"..")
+        return u"_"_s;
+    return name;
+}
+
 QString collectingTarget(const QString& source, const QString& target, const RenameOptions& options)
 {
     if (!options.moveAfterRename || options.collectingDirectory.isEmpty())

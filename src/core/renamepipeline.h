@@ -38,6 +38,10 @@ struct RenameBatch
 /// too: a name never carries them.
 QString ReplaceIllegalChars(QStringView name);
 
+/// A name that cannot leave its directory: '/' and control characters become '_', and an empty
+/// name, "." or ".." becomes "_". Every other character stays.
+QString confinedName(QString name);
+
 /// The options of the pipeline, as the front end reads them at the moment of use.
 struct RenameOptions
 {

@@ -32,12 +32,6 @@ QString withoutExtension(const QString& text)
     return dot < 0 ? text : text.left(dot);
 }
 
-QString extensionOf(QStringView name)
-{
-    const qsizetype dot = name.lastIndexOf(u'.');
-    return dot < 0 ? QString() : name.mid(dot).toString();
-}
-
 QString runCommand(const QString& command, const QString& args, QString name,
                    const ActionContext& context)
 {

@@ -442,14 +442,7 @@ QString ApplyRenameActions(QStringView name, const RenameActionOptions& o)
 
 QString targetInDirectory(const QString& entry, const QString& newName)
 {
-    QString name = newName;
-    for (QChar& c : name) {
-        if (c == u'/' || c.unicode() < 32)
-            c = u'_';
-    }
-    if (name.isEmpty() || name == u"." || name == u"..")
-        name = u"_"_s;
-    return addTrailingSeparator(directoryOf(entry)) + name;
+    return addTrailingSeparator(directoryOf(entry)) + confinedName(newName);
 }
 
 RenameBatch BuildActionBatch(const FileSet& files, const RenameActionOptions& options)

@@ -118,13 +118,8 @@ QString ExpandTagPattern(QStringView pattern, const Id3v1Tag& tag, quint32 count
 
 QString tagNameExtension(QStringView fileName)
 {
-    const qsizetype dot = fileName.lastIndexOf(u'.');
-    if (dot < 0)
-        return {};
-    const QStringView extension = fileName.sliced(dot);
-    if (extension.compare(u".mp3", Qt::CaseInsensitive) == 0)
-        return u".mp3"_s;
-    return extension.toString();
+    const QString extension = extensionOf(fileName);
+    return extension.compare(u".mp3", Qt::CaseInsensitive) == 0 ? u".mp3"_s : extension;
 }
 
 QString tagPatternPath(const QStringList& parts, QStringView extension, EmptyName empty)
